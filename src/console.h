@@ -1,0 +1,22 @@
+#pragma once
+
+// The program's only contact with the platform: its three standard streams,
+// unbuffered. Whatever a platform needs to show the text faithfully stays
+// behind these functions; the bytes passed in and out are always UTF-8 with
+// "\n" line breaks.
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace console {
+
+// Reads the next bytes of standard input into the front of `into`, waiting
+// for at least one. Returns how many; 0 at the end of input or on an error.
+std::size_t read_input(std::span<char> into);
+
+// Write all of `bytes`; false if any part could not be written.
+bool write_output(std::string_view bytes);
+bool write_error(std::string_view bytes);
+
+}  // namespace console

@@ -1,0 +1,65 @@
+// fire_stats: asks for each country's fires in 2023 and 2024, then reports
+// a few statistics. Exit status 0 for a complete run, 1 when the input ended
+// early or the output could not be written.
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "console.h"
+#include "count_reader.h"
+#include "fire_entry.h"
+#include "report.h"
+#include "text_output.h"
+
+namespace {
+
+class standard_output final : public byte_sink {
+ public:
+  bool write(std::string_view bytes) override { return console::write_output(bytes); }
+};
+
+// Standard input that first shows everything written so far. Output is
+// pushed out only when the program is about to wait, so each prompt is seen
+// before its answer is needed, yet answers already at hand cost no write.
+class prompted_input final : public byte_source {
+ public:
+  explicit prompted_input(text_output& out) : out_(out) {}
+
+  std::size_t read(std::span<char> into) override {
+    return out_.flush() ? console::read_input(into) : 0;
+  }
+
+ private:
+  text_output& out_;
+};
+
+int fail(std::string_view notice) {
+  console::write_error(notice);  // if even this fails, the status still tells
+  return 1;
+}
+
+constexpr std::size_t buffer_size = 16 * 1024;
+std::array<char, buffer_size> output_buffer;
+std::array<char, buffer_size> input_buffer;
+
+}  // namespace
+
+int main() {
+  standard_output sink;
+  text_output out(sink, output_buffer);
+  prompted_input source(out);
+  count_reader in(source, input_buffer);
+
+  const bool complete = enter_fire_counts(in, out);
+  if (complete) {
+    report_statistics(out);
+  }
+  if (!out.flush()) {
+    return fail("\nΣφάλμα εγγραφής στην τυπική έξοδο.\n");
+  }
+  if (!complete) {
+    return fail("\nΗ είσοδος τελείωσε πριν δοθούν όλες οι τιμές.\n");
+  }
+  return 0;
+}

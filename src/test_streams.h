@@ -1,0 +1,91 @@
+#pragma once
+
+// In-memory ends for the tests: input handed over in pieces of a chosen
+// size, and output collected into a string or refused on demand.
+
+#include <algorithm>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "byte_stream.h"
+
+// Delivers `pieces` one read each (cut further if a read asks for less),
+// then reports the end.
+class piece_source final : public byte_source {
+ public:
+  explicit piece_source(std::vector<std::string> pieces) : pieces_(std::move(pieces)) {}
+
+  // The whole of `input` in pieces of `size` bytes.
+  static piece_source chunked(std::string_view input, std::size_t size) {
+    std::vector<std::string> pieces;
+    for (std::size_t at = 0; at < input.size(); at += size) {
+      pieces.emplace_back(input.substr(at, size));
+    }
+    return piece_source(std::move(pieces));
+  }
+
+  std::size_t read(std::span<char> into) override {
+    ++reads;
+    if (piece_ == pieces_.size()) {
+      return 0;
+    }
+    const std::string& piece = pieces_[piece_];
+    const std::size_t n = std::min(into.size(), piece.size() - offset_);
+    std::copy_n(piece.begin() + static_cast<std::ptrdiff_t>(offset_), n, into.begin());
+    offset_ += n;
+    if (offset_ == piece.size()) {
+      ++piece_;
+      offset_ = 0;
+    }
+    return n;
+  }
+
+  int reads = 0;
+
+ private:
+  std::vector<std::string> pieces_;
+  std::size_t piece_ = 0;
+  std::size_t offset_ = 0;
+};
+
+// Never ends: `token` over and over, as a stream that keeps on coming.
+class endless_source final : public byte_source {
+ public:
+  explicit endless_source(std::string token) : token_(std::move(token)) {}
+
+  std::size_t read(std::span<char> into) override {
+    for (char& c : into) {
+      c = token_[at_++ % token_.size()];
+    }
+    return into.size();
+  }
+
+ private:
+  std::string token_;
+  std::size_t at_ = 0;
+};
+
+// Collects what it is given; refuses every write from the `fail_from`th on.
+class string_sink final : public byte_sink {
+ public:
+  explicit string_sink(int fail_from = -1) : fail_from_(fail_from) {}
+
+  bool write(std::string_view bytes) override {
+    if (writes++ == fail_from_ || refusing_) {
+      refusing_ = true;
+      return false;
+    }
+    text.append(bytes);
+    return true;
+  }
+
+  std::string text;
+  int writes = 0;
+
+ private:
+  int fail_from_;
+  bool refusing_ = false;
+};

@@ -1,0 +1,70 @@
+#include "text_output.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+text_output::text_output(byte_sink& sink, std::span<char> buffer) : sink_(sink), buffer_(buffer) {}
+
+void text_output::write(std::string_view text) {
+  if (text.size() > free_space().size()) {
+    flush();
+    if (text.size() > buffer_.size()) {
+      deliver(text);
+      return;
+    }
+  }
+  if (failed_) {
+    return;
+  }
+  std::copy(text.begin(), text.end(), free_space().begin());
+  used_ += text.size();
+}
+
+void text_output::print(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  vprint(format, args);
+  va_end(args);
+}
+
+// Formats straight into the buffer; only a text longer than the whole buffer
+// takes a detour through the heap.
+void text_output::vprint(const char* format, std::va_list args) {
+  if (failed_) {
+    return;
+  }
+  std::va_list again;
+  va_copy(again, args);
+  const auto format_into = [&](std::span<char> room, std::va_list list) {
+    return std::vsnprintf(room.data(), room.size(), format, list);
+  };
+  const int length = format_into(free_space(), args);
+  const auto size = static_cast<std::size_t>(length);
+  if (length < 0) {
+    failed_ = true;  // the text cannot be produced, so the output is wrong
+  } else if (size < free_space().size()) {
+    used_ += size;
+  } else if (flush() && size < buffer_.size()) {
+    used_ = static_cast<std::size_t>(format_into(buffer_, again));
+  } else if (!failed_) {  // longer than the whole buffer
+    std::string text(size, '\0');
+    format_into({text.data(), size + 1}, again);
+    deliver(text);
+  }
+  va_end(again);
+}
+
+bool text_output::flush() {
+  if (used_ > 0) {
+    deliver({buffer_.data(), used_});
+    used_ = 0;
+  }
+  return !failed_;
+}
+
+void text_output::deliver(std::string_view bytes) {
+  if (!failed_ && !sink_.write(bytes)) {
+    failed_ = true;
+  }
+}
