@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Runs one case of cases.txt against a fire_stats executable and compares
+standard output, standard error and the exit status byte for byte.
+
+  run_case.py CASES NAME -- COMMAND...
+
+With --crlf the run is held to Windows text conventions: line breaks in the
+input, and in both expected outputs, become CRLF.
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+
+import fire_stats_cases
+
+
+def crlf(data):
+    return data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+
+
+def run(case, command, windows):
+    stdin_data = crlf(case.input) if windows else case.input
+    stdout_fd, stdout_keep = None, None
+    if case.stdout == "full":
+        stdout_fd = os.open("/dev/full", os.O_WRONLY)
+    elif case.stdout == "broken-pipe":
+        read_end, stdout_fd = os.pipe()
+        os.close(read_end)
+    with tempfile.TemporaryFile() as captured_out, tempfile.TemporaryFile() as captured_err:
+        proc = subprocess.Popen(
+            command + case.args,
+            stdin=subprocess.PIPE if case.stdin == "pipe" else subprocess.DEVNULL,
+            stdout=stdout_fd if stdout_fd is not None else captured_out,
+            stderr=captured_err,
+            preexec_fn=lambda: closed(case),
+        )
+        if case.stdin == "pipe":
+            try:
+                proc.stdin.write(stdin_data)
+                proc.stdin.close()
+            except BrokenPipeError:
+                pass
+        status = proc.wait(timeout=60)
+        if stdout_fd is not None:
+            os.close(stdout_fd)
+        captured_out.seek(0)
+        captured_err.seek(0)
+        return captured_out.read(), captured_err.read(), status
+
+
+def closed(case):
+    """In the child: close the streams a case wants closed."""
+    if case.stdin == "closed":
+        os.close(0)
+    if case.stdout == "closed":
+        os.close(1)
+
+
+def describe(expected, actual):
+    """Where two results part, with a little context, readable."""
+    if not isinstance(expected, bytes):
+        return f"  expected {expected}, got {actual}"
+    at = next((i for i, (a, b) in enumerate(zip(expected, actual)) if a != b),
+              min(len(expected), len(actual)))
+    start = max(0, at - 60)
+    show = lambda b: b[start : at + 60].decode("utf-8", "backslashreplace")
+    return (f"  first difference at byte {at} of {len(expected)} expected, {len(actual)} written\n"
+            f"  expected: ...{show(expected)!r}\n  actual:   ...{show(actual)!r}")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--crlf", action="store_true")
+    parser.add_argument("cases")
+    parser.add_argument("name")
+    parser.add_argument("command", nargs="+")
+    args = parser.parse_args()
+
+    case = next(c for c in fire_stats_cases.load(args.cases) if c.name == args.name)
+    expected_out = case.expected_stdout.encode() if case.stdout == "pipe" else b""
+    expected_err = case.stderr.encode()
+    if args.crlf:
+        expected_out, expected_err = crlf(expected_out), crlf(expected_err)
+
+    out, err, status = run(case, args.command, args.crlf)
+    failures = []
+    if out != expected_out:
+        failures.append(("standard output", expected_out, out))
+    if err != expected_err:
+        failures.append(("standard error", expected_err, err))
+    if status != case.status:
+        failures.append(("exit status", case.status, status))
+    for what, expected, actual in failures:
+        print(f"{case.name}: {what} differs")
+        print(describe(expected, actual))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
