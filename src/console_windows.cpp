@@ -11,6 +11,7 @@
 #include <array>
 
 #include "console.h"
+#include "utf8.h"
 
 namespace {
 
@@ -21,20 +22,6 @@ bool is_console(HANDLE handle) {
 
 DWORD clamp_to_dword(std::size_t n) {
   return static_cast<DWORD>(std::min<std::size_t>(n, MAXDWORD));
-}
-
-// How much of `bytes` can be decoded now: all but an unfinished UTF-8
-// sequence at the end, whose rest is still to come.
-std::size_t complete_prefix(std::string_view bytes) {
-  for (std::size_t back = 1; back <= std::min<std::size_t>(4, bytes.size()); ++back) {
-    const auto c = static_cast<unsigned char>(bytes[bytes.size() - back]);
-    if ((c & 0xC0) == 0x80) {
-      continue;  // a continuation byte: its lead is further back
-    }
-    const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    return length > back ? bytes.size() - back : bytes.size();
-  }
-  return bytes.size();
 }
 
 class output_stream {
@@ -59,7 +46,7 @@ class output_stream {
   // Hands over what is staged, keeping back only an unfinished character.
   bool drain() {
     const std::string_view staged(staging_.data(), staged_);
-    const std::size_t ready = console_ ? complete_prefix(staged) : staged.size();
+    const std::size_t ready = console_ ? complete_utf8_prefix(staged) : staged.size();
     const bool ok =
         console_ ? write_console(staged.substr(0, ready)) : write_file(staged.substr(0, ready));
     std::copy(staged.begin() + static_cast<std::ptrdiff_t>(ready), staged.end(), staging_.begin());

@@ -43,7 +43,7 @@ class Terminal:
                               check=True, capture_output=True).stdout.decode("utf-8", "replace")
 
     def screen(self):
-        return self.tmux("capture-pane", "-p", "-J", "-S", "-200")
+        return self.tmux("capture-pane", "-p", "-J", "-S", "-", "-E", "-")
 
     def wait_for(self, text, count=1):
         deadline = time.monotonic() + WAIT_SECONDS
@@ -90,6 +90,17 @@ def session_ended_early(term, end_keys):
     term.wait_for("exit status 1")
 
 
+def long_line_session(term):
+    """One typed line with 150 refusals: the output reaches the terminal in
+    several large pieces, and no character may be cut apart between them."""
+    term.wait_for(prompt(1, 2023).rstrip())
+    term.type("99 " * 150 + "500")
+    term.wait_for(prompt(1, 2024).rstrip())
+    screen = term.screen()
+    if "\ufffd" in screen or screen.count("Μη έγκυρη τιμή. Ξαναπροσπάθησε.") < 100:
+        term.fail("the refusals did not all arrive intact")
+
+
 def main():
     if shutil.which("tmux") is None:
         print("drive_terminal: tmux is not installed; skipped")
@@ -99,7 +110,8 @@ def main():
     if args[:1] == ["--end-keys"]:
         end_keys, args = args[1].split(), args[2:]
     command = args[args.index("--") + 1 :] if "--" in args else args
-    for session in (complete_session, lambda term: session_ended_early(term, end_keys)):
+    sessions = (complete_session, long_line_session, lambda t: session_ended_early(t, end_keys))
+    for session in sessions:
         term = Terminal(command)
         try:
             session(term)
