@@ -7,12 +7,11 @@
 
 namespace {
 
-bool write_all(int fd, std::string_view bytes) {
-  // A reader that has gone away must show up as a failed write, not as a
-  // silent death by signal.
-  static const bool sigpipe_ignored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
-  static_cast<void>(sigpipe_ignored);
+// A reader that has gone away must show up as a failed write, reported as
+// such, not as a silent death by signal.
+[[maybe_unused]] const bool sigpipe_ignored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
 
+bool write_all(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <string>
+#include <cstdlib>
 
 text_output::text_output(byte_sink& sink, std::span<char> buffer) : sink_(sink), buffer_(buffer) {}
 
@@ -48,11 +48,23 @@ void text_output::vprint(const char* format, std::va_list args) {
   } else if (flush() && size < buffer_.size()) {
     used_ = static_cast<std::size_t>(format_into(buffer_, again));
   } else if (!failed_) {  // longer than the whole buffer
-    std::string text(size, '\0');
-    format_into({text.data(), size + 1}, again);
-    deliver(text);
+    deliver_formatted(size, format, again);
   }
   va_end(again);
+}
+
+// Plain malloc keeps the program free of the C++ runtime's exception
+// machinery; a text that cannot be held cannot be written, so it counts as
+// a failed write.
+void text_output::deliver_formatted(std::size_t size, const char* format, std::va_list args) {
+  char* text = static_cast<char*>(std::malloc(size + 1));  // NOLINT(cppcoreguidelines-no-malloc)
+  if (text == nullptr) {
+    failed_ = true;
+    return;
+  }
+  std::vsnprintf(text, size + 1, format, args);
+  deliver({text, size});
+  std::free(text);  // NOLINT(cppcoreguidelines-no-malloc)
 }
 
 bool text_output::flush() {

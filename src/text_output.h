@@ -27,6 +27,7 @@ class text_output {
  private:
   void vprint(const char* format, std::va_list args);
   void deliver(std::string_view bytes);
+  void deliver_formatted(std::size_t size, const char* format, std::va_list args);
   std::span<char> free_space() const { return buffer_.subspan(used_); }
 
   byte_sink& sink_;
