@@ -54,7 +54,7 @@ class output_stream {
     return ok;
   }
 
-  bool write_file(std::string_view bytes) const {
+  [[nodiscard]] bool write_file(std::string_view bytes) const {
     while (!bytes.empty()) {
       DWORD done = 0;
       if (!WriteFile(handle_, bytes.data(), clamp_to_dword(bytes.size()), &done, nullptr) ||
@@ -66,7 +66,7 @@ class output_stream {
     return true;
   }
 
-  bool write_console(std::string_view utf8) const {
+  [[nodiscard]] bool write_console(std::string_view utf8) const {
     if (utf8.empty()) {
       return true;
     }
@@ -99,7 +99,7 @@ class input_stream {
   std::size_t read(std::span<char> into) { return console_ ? read_console(into) : read_file(into); }
 
  private:
-  std::size_t read_file(std::span<char> into) const {
+  [[nodiscard]] std::size_t read_file(std::span<char> into) const {
     DWORD got = 0;
     if (!ReadFile(handle_, into.data(), clamp_to_dword(into.size()), &got, nullptr)) {
       return 0;  // a pipe whose writer has gone, or a real error: the end either way
@@ -142,7 +142,8 @@ class input_stream {
   HANDLE handle_;
   bool console_;
   bool ended_ = false;
-  std::array<char, 3 * units_per_read> pending_{};  // UTF-8 takes at most 3 bytes a unit
+  std::array<char, std::size_t{3} * units_per_read>
+      pending_{};  // UTF-8 takes at most 3 bytes a unit
   std::size_t next_ = 0;
   std::size_t decoded_ = 0;
 };

@@ -17,7 +17,9 @@ class prompt_format {
  public:
   static constexpr std::size_t max_length = 255;
 
-  consteval prompt_format(const char* text) : text_(text) {  // NOLINT(google-explicit-constructor)
+  // Implicit, so that a literal can stand wherever a prompt is expected.
+  // cppcheck-suppress noExplicitConstructor
+  consteval prompt_format(const char* text) : text_(text) {
     std::size_t placeholders = 0;
     std::size_t length = 0;
     for (const char* p = text; *p != '\0'; ++p, ++length) {
@@ -32,13 +34,13 @@ class prompt_format {
       throw "a prompt takes exactly three %d placeholders";
     }
     constexpr std::size_t widest_int = 11;  // "-2147483648"
-    if (length - 3 * 2 + 3 * widest_int > max_length) {
+    if (length - std::size_t{3} * 2 + std::size_t{3} * widest_int > max_length) {
       throw "a prompt must fit in max_length bytes once formatted";
     }
   }
 
   // Formats into `room`, which must hold max_length + 1 bytes.
-  std::string_view format(std::span<char, max_length + 1> room, int country) const;
+  [[nodiscard]] std::string_view format(std::span<char, max_length + 1> room, int country) const;
 
  private:
   const char* text_;

@@ -39,7 +39,7 @@ int fail(std::string_view notice) {
   return 1;
 }
 
-constexpr std::size_t buffer_size = 16 * 1024;
+constexpr std::size_t buffer_size = std::size_t{16} * 1024;
 std::array<char, buffer_size> output_buffer;
 std::array<char, buffer_size> input_buffer;
 

@@ -57,9 +57,7 @@ class endless_source final : public byte_source {
   explicit endless_source(std::string token) : token_(std::move(token)) {}
 
   std::size_t read(std::span<char> into) override {
-    for (char& c : into) {
-      c = token_[at_++ % token_.size()];
-    }
+    std::generate(into.begin(), into.end(), [this] { return token_[at_++ % token_.size()]; });
     return into.size();
   }
 

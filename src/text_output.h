@@ -22,13 +22,14 @@ class text_output {
   // Hands everything written so far to the sink. False once any write failed.
   bool flush();
 
-  bool failed() const { return failed_; }
+  [[nodiscard]] bool failed() const { return failed_; }
 
  private:
-  void vprint(const char* format, std::va_list args);
+  [[gnu::format(printf, 2, 0)]] void vprint(const char* format, std::va_list args);
+  [[gnu::format(printf, 3, 0)]] void deliver_formatted(std::size_t size, const char* format,
+                                                       std::va_list args);
   void deliver(std::string_view bytes);
-  void deliver_formatted(std::size_t size, const char* format, std::va_list args);
-  std::span<char> free_space() const { return buffer_.subspan(used_); }
+  [[nodiscard]] std::span<char> free_space() const { return buffer_.subspan(used_); }
 
   byte_sink& sink_;
   std::span<char> buffer_;

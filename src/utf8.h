@@ -7,6 +7,15 @@
 #include <cstddef>
 #include <string_view>
 
+// How many bytes the sequence that `lead` begins takes; 1 for a byte that
+// can begin none, so that it is passed on rather than waited on.
+constexpr std::size_t utf8_sequence_length(unsigned char lead) {
+  if (lead >= 0xF8 || lead < 0xC0) {
+    return 1;
+  }
+  return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+}
+
 // The length of `bytes` less an unfinished sequence at its end, whose
 // remaining bytes are still to come. Malformed bytes count as finished:
 // holding them back would not make them valid.
@@ -14,11 +23,9 @@ constexpr std::size_t complete_utf8_prefix(std::string_view bytes) {
   const std::size_t look_back = std::min<std::size_t>(4, bytes.size());
   for (std::size_t back = 1; back <= look_back; ++back) {
     const auto c = static_cast<unsigned char>(bytes[bytes.size() - back]);
-    if ((c & 0xC0) == 0x80) {
-      continue;  // a continuation byte: its lead is further back
+    if ((c & 0xC0) != 0x80) {  // not a continuation byte: the sequence starts here
+      return utf8_sequence_length(c) > back ? bytes.size() - back : bytes.size();
     }
-    const std::size_t length = c >= 0xF8 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    return length > back ? bytes.size() - back : bytes.size();
   }
   return bytes.size();
 }
