@@ -39,15 +39,6 @@ std::vector<std::string> cut(std::string_view input, std::uint8_t seed) {
   return pieces;
 }
 
-std::vector<answer> answers_of(byte_source& source, std::span<char> buffer) {
-  count_reader reader(source, buffer);
-  std::vector<answer> answers;
-  for (answer a = reader.next(); a.kind != answer_kind::end_of_input; a = reader.next()) {
-    answers.push_back(a);
-  }
-  return answers;
-}
-
 // The accepted counts a dialogue must store: the first sixteen numbers in range.
 std::vector<std::int32_t> expected_cells(const std::vector<answer>& answers) {
   std::vector<std::int32_t> cells;
@@ -104,10 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // consumes at least one byte, so it always comes to an end.
   piece_source whole({std::string(input)});
   std::array<char, 4096> big{};
-  const std::vector<answer> reference = answers_of(whole, big);
+  const std::vector<answer> reference = read_all(whole, big);
   piece_source pieces(cut(input, seed));
   std::array<char, 7> small{};
-  check(answers_of(pieces, small) == reference, "the answers do not depend on the reads");
+  check(read_all(pieces, small) == reference, "the answers do not depend on the reads");
   check(reference.size() <= input.size(), "every answer consumes input");
 
   check_dialogue(input, seed, expected_cells(reference));

@@ -39,15 +39,6 @@ void PrintTo(const answer& a, std::ostream* os) {  // NOLINT(readability-identif
 
 namespace {
 
-std::vector<answer> read_all(byte_source& source, std::span<char> buffer) {
-  count_reader reader(source, buffer);
-  std::vector<answer> answers;
-  for (answer a = reader.next(); a.kind != answer_kind::end_of_input; a = reader.next()) {
-    answers.push_back(a);
-  }
-  return answers;
-}
-
 // The answers must not depend on how the input arrives: every chunk size,
 // every single cut into two reads, and a reader buffer as small as a byte.
 void expect_answers(std::string_view input, const std::vector<answer>& expected) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // In-memory ends for the tests: input handed over in pieces of a chosen
-// size, and output collected into a string or refused on demand.
+// size, output collected into a string or refused on demand, and the
+// answers a whole input holds.
 
 #include <algorithm>
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "byte_stream.h"
+#include "count_reader.h"
 
 // Delivers `pieces` one read each (cut further if a read asks for less),
 // then reports the end.
@@ -87,3 +89,13 @@ class string_sink final : public byte_sink {
   int fail_from_;
   bool refusing_ = false;
 };
+
+// Every answer `source` holds, up to its end.
+inline std::vector<answer> read_all(byte_source& source, std::span<char> buffer) {
+  count_reader reader(source, buffer);
+  std::vector<answer> answers;
+  for (answer a = reader.next(); a.kind != answer_kind::end_of_input; a = reader.next()) {
+    answers.push_back(a);
+  }
+  return answers;
+}
