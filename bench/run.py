@@ -92,24 +92,24 @@ def main():
         inputs = make_inputs(work)
         rows = []
         for name, description, scale, timed in WORKLOADS:
-            sizes = {}
+            size, wall = None, {}
             if timed:
                 outputs = {p: output_of(programs[p], inputs[name], work) for p in programs}
                 if outputs["fire_stats"] != outputs["baseline"]:
                     sys.exit(f"bench: the two programs disagree on '{name}'")
-                sizes = len(outputs["fire_stats"])
-            times = {p: [] for p in programs}
+                size = len(outputs["fire_stats"])
+                times = {p: [] for p in programs}
+                for p in programs:  # warm-up
+                    run_once(programs[p], inputs[name])
+                for _ in range(args.runs * scale):
+                    for p in programs:
+                        times[p].append(run_once(programs[p], inputs[name]))
+                wall = {p: statistics.median(times[p]) for p in programs}
             memory = {p: [] for p in programs}
-            for p in programs:  # warm-up
-                run_once(programs[p], inputs[name])
-            for _ in range(args.runs * scale if timed else 0):
-                for p in programs:
-                    times[p].append(run_once(programs[p], inputs[name]))
             for _ in range(3):
                 for p in programs:
                     memory[p].append(peak_memory(programs[p], inputs[name], work))
-            rows.append((name, description, timed, sizes,
-                         {p: statistics.median(times[p]) for p in programs} if timed else {},
+            rows.append((name, description, timed, size, wall,
                          {p: max(memory[p]) for p in programs}))
         sys.exit(0 if report(rows, args.runs) else 1)
 

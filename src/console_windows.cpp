@@ -85,7 +85,9 @@ class output_stream {
     return units > 0;
   }
 
-  static constexpr std::size_t staging_size = 4096;
+  // About the program's own output buffer, so a flush of it costs a write
+  // or two, not one per small piece.
+  static constexpr std::size_t staging_size = std::size_t{16} * 1024;
   HANDLE handle_;
   bool console_;
   std::array<char, staging_size> staging_{};

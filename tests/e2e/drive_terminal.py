@@ -30,8 +30,7 @@ class Terminal:
     def __init__(self, command):
         Terminal.opened += 1
         self.socket = f"fire_stats_test_{os.getpid()}_{Terminal.opened}"
-        env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
-        self.tmux_env = env
+        self.tmux_env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
         self.tmux("-f", "/dev/null", "new-session", "-d", "-x", "250", "-y", "60",
                   # Ctrl-Z must reach the program, as on a Windows console,
                   # rather than suspend it.

@@ -23,7 +23,7 @@ def crlf(data):
 
 def run(case, command, windows):
     stdin_data = crlf(case.input) if windows else case.input
-    stdout_fd, stdout_keep = None, None
+    stdout_fd = None
     if case.stdout == "full":
         stdout_fd = os.open("/dev/full", os.O_WRONLY)
     elif case.stdout == "broken-pipe":
