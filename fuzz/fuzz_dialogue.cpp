@@ -1,6 +1,7 @@
-// libFuzzer target: arbitrary bytes, cut into arbitrary reads, go to the
-// answer reader and to the whole dialogue, and what must hold for every
-// input is checked. The first byte chooses the cuts; the rest is the input.
+// libFuzzer target: arbitrary bytes, cut into arbitrary reads, go through
+// the input decoder to the answer reader and to the whole dialogue, and what
+// must hold for every input is checked. The first byte chooses the cuts and
+// the buffer sizes; the rest is the input.
 
 #include <array>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include "count_reader.h"
 #include "fire_entry.h"
 #include "fire_tables.h"
+#include "input_decoder.h"
 #include "report.h"
 #include "test_streams.h"
 #include "text_output.h"
@@ -55,11 +57,13 @@ void check_dialogue(std::string_view input, std::uint8_t seed,
   country_2023 = {};
   country_2024 = {};
   piece_source source(cut(input, seed));
+  std::array<char, 5> raw_buffer{};
+  input_decoder decoded(source, std::span(raw_buffer).first(1 + seed % raw_buffer.size()));
   string_sink sink;
   std::array<char, 512> out_buffer{};
   std::array<char, 16> in_buffer{};
   text_output out(sink, out_buffer);
-  count_reader in(source, std::span(in_buffer).first(1 + seed % in_buffer.size()));
+  count_reader in(decoded, std::span(in_buffer).first(1 + seed % in_buffer.size()));
 
   const bool complete = enter_fire_counts(in, out);
   check(complete == (expected.size() == 16), "the dialogue completes exactly on sixteen counts");
@@ -94,11 +98,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Reading must not depend on how the input arrives, and every answer
   // consumes at least one byte, so it always comes to an end.
   piece_source whole({std::string(input)});
+  std::array<char, 4096> big_raw{};
+  input_decoder whole_decoded(whole, big_raw);
   std::array<char, 4096> big{};
-  const std::vector<answer> reference = read_all(whole, big);
+  const std::vector<answer> reference = read_all(whole_decoded, big);
   piece_source pieces(cut(input, seed));
+  std::array<char, 3> small_raw{};
+  input_decoder pieces_decoded(pieces, small_raw);
   std::array<char, 7> small{};
-  check(read_all(pieces, small) == reference, "the answers do not depend on the reads");
+  check(read_all(pieces_decoded, small) == reference, "the answers do not depend on the reads");
   check(reference.size() <= input.size(), "every answer consumes input");
 
   check_dialogue(input, seed, expected_cells(reference));

@@ -42,6 +42,15 @@ class output_stream {
     return drain();
   }
 
+  // A console has nothing to lose, and a handle that is standard error too
+  // is still needed for the notices.
+  bool close() {
+    if (console_ || handle_ == GetStdHandle(STD_ERROR_HANDLE)) {
+      return true;
+    }
+    return CloseHandle(handle_) != 0;
+  }
+
  private:
   // Hands over what is staged, keeping back only an unfinished character.
   bool drain() {
@@ -164,6 +173,9 @@ output_stream& standard_error() {
 
 namespace console {
 
+// A reader that has gone shows up as a failed WriteFile already.
+void report_lost_readers_as_failed_writes() {}
+
 std::size_t read_input(std::span<char> into) {
   static input_stream stream;
   return stream.read(into);
@@ -175,6 +187,10 @@ bool write_output(std::string_view bytes) {
 
 bool write_error(std::string_view bytes) {
   return standard_error().write(bytes);
+}
+
+bool close_output() {
+  return standard_output().close();
 }
 
 }  // namespace console

@@ -9,6 +9,7 @@
 #include "console.h"
 #include "count_reader.h"
 #include "fire_entry.h"
+#include "input_decoder.h"
 #include "report.h"
 #include "text_output.h"
 
@@ -42,20 +43,26 @@ int fail(std::string_view notice) {
 constexpr std::size_t buffer_size = std::size_t{16} * 1024;
 std::array<char, buffer_size> output_buffer;
 std::array<char, buffer_size> input_buffer;
+std::array<char, std::size_t{4} * 1024> utf16_input_buffer;  // only UTF-16 input needs it
 
 }  // namespace
 
 int main() {
+  // A pipe whose reader has gone would otherwise end the program by signal:
+  // no notice, and a status that says nothing of lost output.
+  console::report_lost_readers_as_failed_writes();
+
   standard_output sink;
   text_output out(sink, output_buffer);
   prompted_input source(out);
-  count_reader in(source, input_buffer);
+  input_decoder decoded(source, utf16_input_buffer);
+  count_reader in(decoded, input_buffer);
 
   const bool complete = enter_fire_counts(in, out);
   if (complete) {
     report_statistics(out);
   }
-  if (!out.flush()) {
+  if (!out.flush() || !console::close_output()) {
     return fail("\nΣφάλμα εγγραφής στην τυπική έξοδο.\n");
   }
   if (!complete) {

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-native=(src/count_reader.cpp src/fire_entry.cpp src/fire_tables.cpp src/report.cpp
+native=(src/count_reader.cpp src/fire_entry.cpp src/fire_tables.cpp src/input_decoder.cpp src/report.cpp
         src/text_output.cpp src/main.cpp src/console_posix.cpp src/*_test.cpp)
 status=0
 # GCC-only warning options in the compile commands mean nothing to clang.

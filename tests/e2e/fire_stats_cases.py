@@ -58,13 +58,15 @@ def unescape(text):
 class Case:
     def __init__(self, name, fields):
         self.name = name
-        self.input = unescape(fields.pop("input", ""))
+        flood = int(fields.pop("flood", "0"))
+        self.input = b"99\n" * flood + unescape(fields.pop("input", ""))
+        self.encoding = fields.pop("encoding", "utf-8")  # or: utf-16le, with its byte-order mark
         self.args = fields.pop("args", "").split()
-        self.stdin = fields.pop("stdin", "pipe")  # or: closed
-        self.stdout = fields.pop("stdout", "pipe")  # or: full, closed, broken-pipe
+        self.stdin = fields.pop("stdin", "pipe")  # or: closed, slow-nonblocking
+        self.stdout = fields.pop("stdout", "pipe")  # or: full, closed, broken-pipe, slow-nonblocking
         self.status = int(fields.pop("status"))
         self.stderr = NOTICES[fields.pop("stderr", "none")]
-        refused = [question(t) for t in fields.pop("refused", "").split()]
+        refused = [(1, 2023)] * flood + [question(t) for t in fields.pop("refused", "").split()]
         stops = fields.pop("stops", None)
         report = fields.pop("results", None)
         if fields:

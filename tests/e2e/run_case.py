@@ -13,6 +13,8 @@ import os
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 
 import fire_stats_cases
 
@@ -21,31 +23,72 @@ def crlf(data):
     return data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
 
 
+def encode(case, windows):
+    data = crlf(case.input) if windows else case.input
+    if case.encoding == "utf-16le":
+        data = b"\xff\xfe" + data.decode("utf-8").encode("utf-16-le")
+    return data
+
+
+def feed_slowly(fd, data):
+    """Writes `data` to `fd` in four pieces, 0.1 s apart, then closes it."""
+    step = len(data) // 4 + 1
+    for at in range(0, len(data), step):
+        time.sleep(0.1)
+        os.write(fd, data[at : at + step])
+    os.close(fd)
+
+
+def read_slowly(fd, into):
+    """Reads `fd` to its end in small pieces with pauses, slower than the program writes."""
+    while chunk := os.read(fd, 4096):
+        into.write(chunk)
+        time.sleep(0.001)
+    os.close(fd)
+
+
+def nonblocking_pipe(child_end):
+    """A pipe whose end at index `child_end` (0 read, 1 write) is non-blocking."""
+    ends = os.pipe()
+    os.set_blocking(ends[child_end], False)
+    return ends
+
+
 def run(case, command, windows):
-    stdin_data = crlf(case.input) if windows else case.input
+    stdin_data = encode(case, windows)
+    stdin_fd = subprocess.PIPE if case.stdin == "pipe" else subprocess.DEVNULL
     stdout_fd = None
+    if case.stdin == "slow-nonblocking":
+        stdin_fd, feeder = nonblocking_pipe(0)
     if case.stdout == "full":
         stdout_fd = os.open("/dev/full", os.O_WRONLY)
     elif case.stdout == "broken-pipe":
         read_end, stdout_fd = os.pipe()
         os.close(read_end)
+    elif case.stdout == "slow-nonblocking":
+        slow_reader, stdout_fd = nonblocking_pipe(1)
     with tempfile.TemporaryFile() as captured_out, tempfile.TemporaryFile() as captured_err:
         proc = subprocess.Popen(
             command + case.args,
-            stdin=subprocess.PIPE if case.stdin == "pipe" else subprocess.DEVNULL,
+            stdin=stdin_fd,
             stdout=stdout_fd if stdout_fd is not None else captured_out,
             stderr=captured_err,
             preexec_fn=lambda: closed(case),
         )
-        if case.stdin == "pipe":
+        if stdout_fd is not None:
+            os.close(stdout_fd)
+        if case.stdin == "slow-nonblocking":
+            os.close(stdin_fd)
+            threading.Thread(target=feed_slowly, args=(feeder, stdin_data), daemon=True).start()
+        elif case.stdin == "pipe":
             try:
                 proc.stdin.write(stdin_data)
                 proc.stdin.close()
             except BrokenPipeError:
                 pass
+        if case.stdout == "slow-nonblocking":
+            read_slowly(slow_reader, captured_out)
         status = proc.wait(timeout=60)
-        if stdout_fd is not None:
-            os.close(stdout_fd)
         captured_out.seek(0)
         captured_err.seek(0)
         return captured_out.read(), captured_err.read(), status
@@ -80,7 +123,8 @@ def main():
     args = parser.parse_args()
 
     case = next(c for c in fire_stats_cases.load(args.cases) if c.name == args.name)
-    expected_out = case.expected_stdout.encode() if case.stdout == "pipe" else b""
+    captured = case.stdout in ("pipe", "slow-nonblocking")
+    expected_out = case.expected_stdout.encode() if captured else b""
     expected_err = case.stderr.encode()
     if args.crlf:
         expected_out, expected_err = crlf(expected_out), crlf(expected_err)
