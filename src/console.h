@@ -27,4 +27,9 @@ bool write_error(std::string_view bytes);
 // that some of it was lost after all.
 bool close_output();
 
+// A console window that the program has to itself closes when the program
+// exits, taking the results with it. Where that is so, this asks for Enter
+// and waits for it; anywhere else it does nothing.
+void hold_window_until_read();
+
 }  // namespace console

@@ -79,4 +79,7 @@ bool close_output() {
   return ::close(STDOUT_FILENO) == 0;
 }
 
+// A terminal window belongs to its shell, which outlives the program.
+void hold_window_until_read() {}
+
 }  // namespace console

@@ -5,19 +5,35 @@
 // CRLF, as the C runtime's text mode would make them. No code page, locale
 // or console mode is changed, so the console is left as it was found.
 
+// Only what the console needs, and no min and max macros from the SDK.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
 
 #include "console.h"
+#include "console_rules.h"
+#include "utf16.h"
 #include "utf8.h"
 
 namespace {
 
-bool is_console(HANDLE handle) {
+static_assert(error_operation_aborted == ERROR_OPERATION_ABORTED);
+
+bool has_console_mode(HANDLE handle) {
   DWORD mode = 0;
   return GetConsoleMode(handle, &mode) != 0;
+}
+
+// A console handle opened for writing only (CONOUT$ with GENERIC_WRITE, as
+// cmd's `> CON` makes it) has no mode to read, yet takes console writes;
+// NUL, the other character device, does not.
+bool is_console_output(HANDLE handle) {
+  DWORD written = 0;
+  return has_console_mode(handle) || (GetFileType(handle) == FILE_TYPE_CHAR &&
+                                      WriteConsoleW(handle, L"", 0, &written, nullptr));
 }
 
 DWORD clamp_to_dword(std::size_t n) {
@@ -27,9 +43,12 @@ DWORD clamp_to_dword(std::size_t n) {
 class output_stream {
  public:
   explicit output_stream(DWORD which)
-      : handle_(GetStdHandle(which)), console_(is_console(handle_)) {}
+      : handle_(GetStdHandle(which)), console_(is_console_output(handle_)) {}
 
   bool write(std::string_view bytes) {
+    if (console_ && !bytes.empty()) {
+      console_at_line_start = bytes.back() == '\n';
+    }
     for (const char c : bytes) {
       if (staged_ + 2 > staging_.size() && !drain()) {
         return false;
@@ -51,6 +70,12 @@ class output_stream {
     return CloseHandle(handle_) != 0;
   }
 
+  [[nodiscard]] bool is_console() const { return console_; }
+
+  // Whether the console's cursor is at the start of a line, as far as this
+  // program's own writes to it tell.
+  static inline bool console_at_line_start = true;
+
  private:
   // Hands over what is staged, keeping back only an unfinished character.
   bool drain() {
@@ -58,8 +83,11 @@ class output_stream {
     const std::size_t ready = console_ ? complete_utf8_prefix(staged) : staged.size();
     const bool ok =
         console_ ? write_console(staged.substr(0, ready)) : write_file(staged.substr(0, ready));
-    std::copy(staged.begin() + static_cast<std::ptrdiff_t>(ready), staged.end(), staging_.begin());
-    staged_ -= ready;
+    if (ready > 0) {
+      std::copy(staged.begin() + static_cast<std::ptrdiff_t>(ready), staged.end(),
+                staging_.begin());
+      staged_ -= ready;
+    }
     return ok;
   }
 
@@ -75,16 +103,15 @@ class output_stream {
     return true;
   }
 
-  [[nodiscard]] bool write_console(std::string_view utf8) const {
+  bool write_console(std::string_view utf8) {
     if (utf8.empty()) {
       return true;
     }
-    std::array<wchar_t, staging_size> wide{};  // never more UTF-16 units than bytes
     const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                          wide.data(), static_cast<int>(wide.size()));
+                                          wide_.data(), static_cast<int>(wide_.size()));
     for (int at = 0; at < units;) {
       DWORD done = 0;
-      if (!WriteConsoleW(handle_, wide.data() + at, static_cast<DWORD>(units - at), &done,
+      if (!WriteConsoleW(handle_, wide_.data() + at, static_cast<DWORD>(units - at), &done,
                          nullptr) ||
           done == 0) {
         return false;
@@ -99,15 +126,30 @@ class output_stream {
   static constexpr std::size_t staging_size = std::size_t{16} * 1024;
   HANDLE handle_;
   bool console_;
-  std::array<char, staging_size> staging_{};
+  std::array<char, staging_size> staging_;
   std::size_t staged_ = 0;
+  std::array<wchar_t, staging_size> wide_;  // never more UTF-16 units than bytes
 };
 
 class input_stream {
  public:
-  input_stream() : handle_(GetStdHandle(STD_INPUT_HANDLE)), console_(is_console(handle_)) {}
+  input_stream() : handle_(GetStdHandle(STD_INPUT_HANDLE)), console_(has_console_mode(handle_)) {}
 
   std::size_t read(std::span<char> into) { return console_ ? read_console(into) : read_file(into); }
+
+  [[nodiscard]] bool is_console() const { return console_; }
+
+  // Waits for a fresh Enter, Ctrl-Z or the window's closing. Lines typed
+  // before this point are dropped first: they were meant as answers.
+  void wait_for_enter() {
+    FlushConsoleInputBuffer(handle_);
+    for (DWORD got = 0; console_read_units(got) == console_read::data;) {
+      const std::span<const wchar_t> line = std::span(wide_).first(got);
+      if (std::ranges::any_of(line, [](wchar_t c) { return c == L'\n' || c == L'\x1a'; })) {
+        return;
+      }
+    }
+  }
 
  private:
   [[nodiscard]] std::size_t read_file(std::span<char> into) const {
@@ -119,8 +161,10 @@ class input_stream {
   }
 
   std::size_t read_console(std::span<char> into) {
-    if (next_ == decoded_ && !decode_console_line()) {
-      return 0;
+    while (next_ == decoded_) {
+      if (ended_ || !decode_console_read()) {
+        return 0;
+      }
     }
     const std::size_t n = std::min(into.size(), decoded_ - next_);
     std::copy_n(pending_.begin() + static_cast<std::ptrdiff_t>(next_), n, into.begin());
@@ -128,33 +172,49 @@ class input_stream {
     return n;
   }
 
-  // A console line is read as UTF-16 and passed on as UTF-8. Ctrl-Z is the
-  // console's end of input, as it is for the C runtime.
-  bool decode_console_line() {
-    if (ended_) {
-      return false;
-    }
-    std::array<wchar_t, units_per_read> wide{};
+  console_read console_read_units(DWORD& got) {
+    SetLastError(ERROR_SUCCESS);  // only an interrupted read sets it on success
+    const BOOL ok = ReadConsoleW(handle_, wide_.data(), units_per_read, &got, nullptr);
+    return classify_console_read(ok != 0, got, GetLastError());
+  }
+
+  // Console input is read as UTF-16 and passed on as UTF-8; a surrogate
+  // pair cut between two reads stays one character. Ctrl-Z is the console's
+  // end of input, as it is for the C runtime. Ctrl-C ends the run at once,
+  // as the console's own handler would, without a notice.
+  bool decode_console_read() {
     DWORD got = 0;
-    if (!ReadConsoleW(handle_, wide.data(), units_per_read, &got, nullptr) || got == 0) {
-      return false;
+    switch (console_read_units(got)) {
+      case console_read::interrupted:
+        ExitProcess(STATUS_CONTROL_C_EXIT);
+      case console_read::end_of_input:
+        return false;
+      case console_read::data:
+        break;
     }
-    const auto* stop = std::find(wide.data(), wide.data() + got, L'\x1a');
-    ended_ = stop != wide.data() + got;
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(stop - wide.data()),
-                            pending_.data(), static_cast<int>(pending_.size()), nullptr, nullptr);
     next_ = 0;
-    decoded_ = bytes > 0 ? static_cast<std::size_t>(bytes) : 0;
-    return decoded_ > 0;
+    decoded_ = 0;
+    for (const wchar_t unit : std::span(wide_).first(got)) {
+      const auto room = std::span(pending_).subspan(decoded_).first<utf16_to_utf8::max_bytes>();
+      if (unit == L'\x1a') {
+        ended_ = true;
+        decoded_ += utf16_.finish(room);
+        break;
+      }
+      decoded_ += utf16_.put(static_cast<char16_t>(unit), room);
+    }
+    return true;
   }
 
   static constexpr DWORD units_per_read = 1024;
   HANDLE handle_;
   bool console_;
   bool ended_ = false;
-  std::array<char, std::size_t{3} * units_per_read>
-      pending_{};  // UTF-8 takes at most 3 bytes a unit
+  std::array<wchar_t, units_per_read> wide_;
+  utf16_to_utf8 utf16_;
+  // Three bytes a unit at most, and room for what a unit held back from the
+  // previous read adds.
+  std::array<char, std::size_t{3} * units_per_read + 2 * utf16_to_utf8::max_bytes> pending_;
   std::size_t next_ = 0;
   std::size_t decoded_ = 0;
 };
@@ -169,6 +229,11 @@ output_stream& standard_error() {
   return stream;
 }
 
+input_stream& standard_input() {
+  static input_stream stream;
+  return stream;
+}
+
 }  // namespace
 
 namespace console {
@@ -177,8 +242,7 @@ namespace console {
 void report_lost_readers_as_failed_writes() {}
 
 std::size_t read_input(std::span<char> into) {
-  static input_stream stream;
-  return stream.read(into);
+  return standard_input().read(into);
 }
 
 bool write_output(std::string_view bytes) {
@@ -191,6 +255,21 @@ bool write_error(std::string_view bytes) {
 
 bool close_output() {
   return standard_output().close();
+}
+
+void hold_window_until_read() {
+  std::array<DWORD, 2> processes{};
+  const DWORD attached =
+      GetConsoleProcessList(processes.data(), static_cast<DWORD>(processes.size()));
+  if (!owns_console_window(attached, standard_input().is_console(),
+                           standard_output().is_console())) {
+    return;
+  }
+  // One empty line between the last text and this one.
+  if ((output_stream::console_at_line_start || standard_output().write("\n")) &&
+      standard_output().write("\nΠάτησε Enter για να κλείσει το παράθυρο.")) {
+    standard_input().wait_for_enter();
+  }
 }
 
 }  // namespace console

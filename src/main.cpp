@@ -45,13 +45,8 @@ std::array<char, buffer_size> output_buffer;
 std::array<char, buffer_size> input_buffer;
 std::array<char, std::size_t{4} * 1024> utf16_input_buffer;  // only UTF-16 input needs it
 
-}  // namespace
-
-int main() {
-  // A pipe whose reader has gone would otherwise end the program by signal:
-  // no notice, and a status that says nothing of lost output.
-  console::report_lost_readers_as_failed_writes();
-
+// The whole run; returns the exit status.
+int run() {
   standard_output sink;
   text_output out(sink, output_buffer);
   prompted_input source(out);
@@ -69,4 +64,16 @@ int main() {
     return fail("\nΗ είσοδος τελείωσε πριν δοθούν όλες οι τιμές.\n");
   }
   return 0;
+}
+
+}  // namespace
+
+int main() {
+  // A pipe whose reader has gone would otherwise end the program by signal:
+  // no notice, and a status that says nothing of lost output.
+  console::report_lost_readers_as_failed_writes();
+  const int status = run();
+  // Whatever the run came to, the person must be able to read it.
+  console::hold_window_until_read();
+  return status;
 }

@@ -24,7 +24,7 @@ class utf16_to_utf8 {
       const char16_t high = high_;
       high_ = 0;
       if (is_low(unit)) {
-        return encode(0x10000 + ((char32_t{high} - 0xD800) << 10) + (unit - 0xDC00U), out);
+        return encode(0x10000 + ((char32_t{high} - 0xD800U) << 10U) + (unit - 0xDC00U), out);
       }
       n = encode(replacement, out);
     }

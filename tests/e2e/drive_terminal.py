@@ -3,10 +3,14 @@
 the screen back: each prompt must be on screen before its answer is typed,
 and the prompts and results must read as Greek.
 
-  drive_terminal.py [--end-keys KEYS] -- COMMAND...
+  drive_terminal.py [--windows] -- COMMAND...
 
-KEYS are the tmux keys that end the input at this terminal: "C-d" (the
-default) for a Unix terminal, "C-z Enter" for a Windows console.
+With --windows, COMMAND is WINE EXE, and the terminal is a Windows console:
+Ctrl-Z then Enter ends the input (rather than Ctrl-D), and a program started
+straight from the shell has the console to itself, as from Explorer, so it
+must hold the window open until Enter. The same program started through
+`cmd /c`, with its output to a write-only console handle, or with its input
+redirected must not.
 
 Exits 77 (skipped) when tmux is not installed.
 """
@@ -16,9 +20,12 @@ import shlex
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 from fire_stats_cases import INPUT_ENDED, prompt, results
+
+CLOSING_LINE = "Πάτησε Enter για να κλείσει το παράθυρο."
 
 WAIT_SECONDS = 60
 ANSWERS = [500, 600, 1200, 1100, 300, 300, 800, 1800, 2500, 2400, 150, 1150, 900, 950, 40000, 100]
@@ -27,14 +34,17 @@ ANSWERS = [500, 600, 1200, 1100, 300, 300, 800, 1800, 2500, 2400, 150, 1150, 900
 class Terminal:
     opened = 0
 
-    def __init__(self, command):
+    def __init__(self, command, holds_window=False):
+        """`command` is a shell command line; `holds_window` says whether the
+        program is to wait for Enter before it exits."""
         Terminal.opened += 1
+        self.holds_window = holds_window
         self.socket = f"fire_stats_test_{os.getpid()}_{Terminal.opened}"
         self.tmux_env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
         self.tmux("-f", "/dev/null", "new-session", "-d", "-x", "250", "-y", "60",
                   # Ctrl-Z must reach the program, as on a Windows console,
                   # rather than suspend it.
-                  "stty susp undef; " + shlex.join(command)
+                  "stty susp undef; " + command
                   + "; status=$?; echo; echo exit status $status; sleep 600")
 
     def tmux(self, *args):
@@ -57,6 +67,19 @@ class Terminal:
     def press(self, *keys):
         self.tmux("send-keys", "-t", "0", *keys)
 
+    def finish(self, status):
+        """The program's end: the closing line and a wait for Enter where it
+        holds its window, nothing of the kind elsewhere; then its status."""
+        if self.holds_window:
+            self.wait_for(CLOSING_LINE)
+            time.sleep(1)
+            if "exit status" in self.screen():
+                self.fail("the window did not wait for Enter")
+            self.press("Enter")
+        self.wait_for(f"exit status {status}")
+        if not self.holds_window and CLOSING_LINE in self.screen():
+            self.fail("the window was held open, though nobody needs it")
+
     def fail(self, message):
         print(f"drive_terminal: {message}\n--- screen ---\n{self.screen()}")
         self.close()
@@ -64,6 +87,11 @@ class Terminal:
 
     def close(self):
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
+
+
+def wait_for_results(term):
+    for line in results(150, 40000, 4, "4:1000").strip("\n").split("\n"):
+        term.wait_for(line)
 
 
 def complete_session(term):
@@ -74,10 +102,12 @@ def complete_session(term):
             term.type("abc")
             term.wait_for("Μη έγκυρη τιμή. Ξαναπροσπάθησε.")
             term.wait_for(prompt(1, 2024).rstrip(), count=2)
-        term.type(str(answer))
-    for line in results(150, 40000, 4, "4:1000").strip("\n").split("\n"):
-        term.wait_for(line)
-    term.wait_for("exit status 0")
+        if (country, year) == (8, 2024):  # one line typed ahead must not close the window
+            term.press(str(answer), "Enter", "700", "Enter")
+        else:
+            term.type(str(answer))
+    wait_for_results(term)
+    term.finish(0)
 
 
 def session_ended_early(term, end_keys):
@@ -86,7 +116,12 @@ def session_ended_early(term, end_keys):
     term.wait_for(prompt(1, 2024).rstrip())
     term.press(*end_keys)
     term.wait_for(INPUT_ENDED.strip())
-    term.wait_for("exit status 1")
+    term.finish(1)
+
+
+def redirected_session(term):
+    wait_for_results(term)
+    term.finish(0)
 
 
 def long_line_session(term):
@@ -105,17 +140,28 @@ def main():
         print("drive_terminal: tmux is not installed; skipped")
         return 77
     args = sys.argv[1:]
-    end_keys = ["C-d"]
-    if args[:1] == ["--end-keys"]:
-        end_keys, args = args[1].split(), args[2:]
-    command = args[args.index("--") + 1 :] if "--" in args else args
-    sessions = (complete_session, long_line_session, lambda t: session_ended_early(t, end_keys))
-    for session in sessions:
-        term = Terminal(command)
-        try:
-            session(term)
-        finally:
-            term.close()
+    windows = args[:1] == ["--windows"]
+    command = args[args.index("--") + 1 :]
+    end_keys = ["C-z", "Enter"] if windows else ["C-d"]
+    direct = shlex.join(command)
+    runs = [(complete_session, direct, windows), (long_line_session, direct, windows),
+            (lambda t: session_ended_early(t, end_keys), direct, windows)]
+    with tempfile.NamedTemporaryFile("w", suffix=".txt") as answers:
+        answers.write(" ".join(map(str, ANSWERS)) + "\n")
+        answers.flush()
+        runs.append((redirected_session, f"{direct} < {shlex.quote(answers.name)}", False))
+        if windows:
+            wine, exe = command
+            folder, name = os.path.split(exe)
+            in_folder = f"cd {shlex.quote(folder)} && {shlex.quote(wine)} cmd /c "
+            runs += [(complete_session, in_folder + name, False),
+                     (complete_session, in_folder + shlex.quote(f"{name} > CONOUT$"), False)]
+        for session, line, holds_window in runs:
+            term = Terminal(line, holds_window)
+            try:
+                session(term)
+            finally:
+                term.close()
     return 0
 
 
