@@ -20,7 +20,8 @@ install(FILES README.md DESTINATION ${doc_dir})
 
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_reproducible.cmake)
-# Kept apart: including CPack leaves CPACK_PACKAGE_FILE_NAME at the source package's name.
+# Kept apart: including CPack leaves CPACK_PACKAGE_FILE_NAME at the source
+# package's name.
 set(release_archive ${PROJECT_NAME}-${PROJECT_VERSION}-${platform}-${CMAKE_SYSTEM_PROCESSOR})
 set(CPACK_PACKAGE_FILE_NAME ${release_archive})
 include(CPack)
