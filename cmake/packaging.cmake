@@ -1,19 +1,22 @@
 # `cmake --install` and the release archives, from one setup: the program
 # and the README, a ZIP for Windows and a tar.gz elsewhere, each named with
-# the version and platform.
+# the version and platform, holding one folder of that name.
 include(GNUInstallDirs)
 
 if(WIN32)
-  # Everything at the top of the ZIP, where a double-click finds it.
+  # The program and README side by side in that folder, where a
+  # double-click finds them.
   set(program_dir .)
   set(doc_dir .)
   set(CPACK_GENERATOR ZIP)
   set(platform windows)
+  set(release_contents fire_stats.exe README.md)
 else()
   set(program_dir ${CMAKE_INSTALL_BINDIR})
   set(doc_dir ${CMAKE_INSTALL_DOCDIR})
   set(CPACK_GENERATOR TGZ)
   string(TOLOWER ${CMAKE_SYSTEM_NAME} platform)
+  set(release_contents ${CMAKE_INSTALL_BINDIR}/fire_stats ${CMAKE_INSTALL_DOCDIR}/README.md)
 endif()
 install(TARGETS fire_stats RUNTIME DESTINATION ${program_dir})
 install(FILES README.md DESTINATION ${doc_dir})

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 
+#include "compiler.h"
 #include "console.h"
 #include "console_rules.h"
 #include "utf16.h"

@@ -1,7 +1,7 @@
 #include "fire_entry.h"
 
 #include <array>
-#include <cstdio>
+#include <charconv>
 
 #include "fire_tables.h"
 
@@ -13,15 +13,25 @@ constexpr std::string_view refusal = "Μη έγκυρη τιμή. Ξαναπρο
 
 }  // namespace
 
+// Each "%d" takes the next value, written as printf would write it. The
+// constructor has already checked that there are three and that the result
+// fits in `room`.
 std::string_view prompt_format::format(std::span<char, max_length + 1> room, int country) const {
-  // The constructor has already checked this format string against these
-  // arguments and this room, which the compiler cannot see here.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-  const int length =
-      std::snprintf(room.data(), room.size(), text_, country, min_valid_fires, max_valid_fires);
-#pragma GCC diagnostic pop
-  return {room.data(), length > 0 ? static_cast<std::size_t>(length) : 0};
+  const std::array<int, 3> values{country, min_valid_fires, max_valid_fires};
+  std::size_t used = 0;
+  std::size_t next_value = 0;
+  for (std::string_view rest = text_; !rest.empty();) {
+    if (rest.starts_with("%d")) {
+      const char* end =
+          std::to_chars(&room[used], room.data() + room.size(), values[next_value++]).ptr;
+      used = static_cast<std::size_t>(end - room.data());
+      rest.remove_prefix(2);
+    } else {
+      room[used++] = rest.front();
+      rest.remove_prefix(1);
+    }
+  }
+  return {room.data(), used};
 }
 
 bool read_valid_count(count_reader& in, text_output& out, prompt_format prompt, int country,

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "byte_stream.h"
+#include "compiler.h"
 
 class text_output {
  public:
@@ -17,7 +18,7 @@ class text_output {
   void write(std::string_view text);
 
   // printf-style; the attribute lets the compiler check every format string.
-  [[gnu::format(printf, 2, 3)]] void print(const char* format, ...);
+  FIRE_PRINTF_FORMAT(2, 3) void print(const char* format, ...);
 
   // Hands everything written so far to the sink. False once any write failed.
   bool flush();
@@ -25,9 +26,9 @@ class text_output {
   [[nodiscard]] bool failed() const { return failed_; }
 
  private:
-  [[gnu::format(printf, 2, 0)]] void vprint(const char* format, std::va_list args);
-  [[gnu::format(printf, 3, 0)]] void deliver_formatted(std::size_t size, const char* format,
-                                                       std::va_list args);
+  FIRE_PRINTF_FORMAT(2, 0) void vprint(const char* format, std::va_list args);
+  FIRE_PRINTF_FORMAT(3, 0)
+  void deliver_formatted(std::size_t size, const char* format, std::va_list args);
   void deliver(std::string_view bytes);
   [[nodiscard]] std::span<char> free_space() const { return buffer_.subspan(used_); }
 

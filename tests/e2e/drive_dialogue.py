@@ -8,10 +8,10 @@ program blocks on its input.
 """
 
 import argparse
-import os
-import select
+import queue
 import subprocess
 import sys
+import threading
 import time
 
 from fire_stats_cases import REFUSAL, prompt, results
@@ -25,6 +25,15 @@ class Dialogue:
         self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.expected = b""
         self.seen = b""
+        # Pipes cannot be waited on with select() everywhere (Windows): a
+        # thread reads them and hands over what arrives.
+        self.chunks = queue.Queue()
+        threading.Thread(target=self.read_output, daemon=True).start()
+
+    def read_output(self):
+        while chunk := self.proc.stdout.read1(65536):
+            self.chunks.put(chunk)
+        self.chunks.put(b"")
 
     def encode(self, text):
         data = text.encode()
@@ -37,11 +46,10 @@ class Dialogue:
         while self.seen != self.expected:
             if not self.expected.startswith(self.seen):
                 self.fail(f"unexpected output {self.seen[len(self.expected) - 80:]!r}")
-            left = deadline - time.monotonic()
-            ready, _, _ = select.select([self.proc.stdout], [], [], max(left, 0))
-            if not ready:
+            try:
+                chunk = self.chunks.get(timeout=max(deadline - time.monotonic(), 0))
+            except queue.Empty:
                 self.fail(f"still waiting for {self.expected[len(self.seen):]!r}")
-            chunk = os.read(self.proc.stdout.fileno(), 65536)
             if not chunk:
                 self.fail("output ended early")
             self.seen += chunk
@@ -52,8 +60,8 @@ class Dialogue:
 
     def finish(self):
         self.proc.stdin.close()
-        rest = self.proc.stdout.read()
         status = self.proc.wait(timeout=WAIT_SECONDS)
+        rest = b"".join(iter(lambda: self.chunks.get(timeout=WAIT_SECONDS), b""))
         if rest:
             self.fail(f"more output than expected: {rest!r}")
         if status != 0:

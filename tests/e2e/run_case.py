@@ -5,7 +5,9 @@ standard output, standard error and the exit status byte for byte.
   run_case.py CASES NAME -- COMMAND...
 
 With --crlf the run is held to Windows text conventions: line breaks in the
-input, and in both expected outputs, become CRLF.
+input, and in both expected outputs, become CRLF. A case that needs what only
+POSIX offers (/dev/full, a stream closed in the child, a non-blocking pipe)
+exits 77, skipped, elsewhere.
 """
 
 import argparse
@@ -17,6 +19,14 @@ import threading
 import time
 
 import fire_stats_cases
+
+
+POSIX_ONLY = {"stdin": {"closed", "slow-nonblocking"},
+              "stdout": {"full", "closed", "slow-nonblocking"}}
+
+
+def needs_posix(case):
+    return case.stdin in POSIX_ONLY["stdin"] or case.stdout in POSIX_ONLY["stdout"]
 
 
 def crlf(data):
@@ -67,28 +77,34 @@ def run(case, command, windows):
         os.close(read_end)
     elif case.stdout == "slow-nonblocking":
         slow_reader, stdout_fd = nonblocking_pipe(1)
+    posix = {"preexec_fn": lambda: closed(case)} if os.name == "posix" else {}
     with tempfile.TemporaryFile() as captured_out, tempfile.TemporaryFile() as captured_err:
         proc = subprocess.Popen(
             command + case.args,
             stdin=stdin_fd,
             stdout=stdout_fd if stdout_fd is not None else captured_out,
             stderr=captured_err,
-            preexec_fn=lambda: closed(case),
+            **posix,
         )
-        if stdout_fd is not None:
-            os.close(stdout_fd)
-        if case.stdin == "slow-nonblocking":
-            os.close(stdin_fd)
-            threading.Thread(target=feed_slowly, args=(feeder, stdin_data), daemon=True).start()
-        elif case.stdin == "pipe":
-            try:
-                proc.stdin.write(stdin_data)
-                proc.stdin.close()
-            except BrokenPipeError:
-                pass
-        if case.stdout == "slow-nonblocking":
-            read_slowly(slow_reader, captured_out)
-        status = proc.wait(timeout=60)
+        try:
+            if stdout_fd is not None:
+                os.close(stdout_fd)
+            if case.stdin == "slow-nonblocking":
+                os.close(stdin_fd)
+                threading.Thread(target=feed_slowly, args=(feeder, stdin_data), daemon=True).start()
+            elif case.stdin == "pipe":
+                try:
+                    proc.stdin.write(stdin_data)
+                    proc.stdin.close()
+                except BrokenPipeError:
+                    pass
+            if case.stdout == "slow-nonblocking":
+                read_slowly(slow_reader, captured_out)
+            status = proc.wait(timeout=60)
+        finally:
+            if proc.poll() is None:  # a program that hangs ends with its test
+                proc.kill()
+                proc.wait()
         captured_out.seek(0)
         captured_err.seek(0)
         return captured_out.read(), captured_err.read(), status
@@ -123,6 +139,9 @@ def main():
     args = parser.parse_args()
 
     case = next(c for c in fire_stats_cases.load(args.cases) if c.name == args.name)
+    if os.name != "posix" and needs_posix(case):
+        print(f"{case.name}: skipped, it needs a POSIX system")
+        return 77
     captured = case.stdout in ("pipe", "slow-nonblocking")
     expected_out = case.expected_stdout.encode() if captured else b""
     expected_err = case.stderr.encode()
