@@ -21,6 +21,7 @@
 
 namespace {
 
+static_assert(error_no_data == ERROR_NO_DATA);
 static_assert(error_operation_aborted == ERROR_OPERATION_ABORTED);
 
 bool has_console_mode(HANDLE handle) {
@@ -92,16 +93,20 @@ class output_stream {
     return ok;
   }
 
+  // A pipe that a parent left non-blocking (PIPE_NOWAIT, as Cygwin-based
+  // shells have handed them over) takes nothing while it is full: that is
+  // waited out, and the pipe's mode is left as it was found.
   [[nodiscard]] bool write_file(std::string_view bytes) const {
-    while (!bytes.empty()) {
-      DWORD done = 0;
-      if (!WriteFile(handle_, bytes.data(), clamp_to_dword(bytes.size()), &done, nullptr) ||
-          done == 0) {
-        return false;
-      }
-      bytes.remove_prefix(done);
-    }
-    return true;
+    return write_waiting_for_room(
+        bytes,
+        [this](std::string_view piece, std::size_t& written) {
+          DWORD done = 0;
+          const BOOL ok =
+              WriteFile(handle_, piece.data(), clamp_to_dword(piece.size()), &done, nullptr);
+          written = done;
+          return classify_write(ok != 0, done, done == 0 && GetFileType(handle_) == FILE_TYPE_PIPE);
+        },
+        [](std::uint32_t ms) { Sleep(ms); });
   }
 
   bool write_console(std::string_view utf8) {
@@ -153,12 +158,24 @@ class input_stream {
   }
 
  private:
+  // A non-blocking pipe with nothing in it yet is waited on like a blocking
+  // one. Win32 offers no wait for data on a handle opened for synchronous
+  // I/O, as these pipes are, so it is looked at again after a short sleep.
   [[nodiscard]] std::size_t read_file(std::span<char> into) const {
-    DWORD got = 0;
-    if (!ReadFile(handle_, into.data(), clamp_to_dword(into.size()), &got, nullptr)) {
-      return 0;  // a pipe whose writer has gone, or a real error: the end either way
+    for (DWORD pause = 0;;) {
+      DWORD got = 0;
+      const BOOL ok = ReadFile(handle_, into.data(), clamp_to_dword(into.size()), &got, nullptr);
+      switch (classify_read(ok != 0, got, ok ? ERROR_SUCCESS : GetLastError())) {
+        case stream_call::progress:
+          return got;
+        case stream_call::not_yet:
+          pause = next_pipe_pause(pause);
+          Sleep(pause);
+          break;
+        case stream_call::finished:
+          return 0;  // the writer has gone, or a real error: the end either way
+      }
     }
-    return got;
   }
 
   std::size_t read_console(std::span<char> into) {
@@ -174,24 +191,20 @@ class input_stream {
   }
 
   console_read console_read_units(DWORD& got) {
-    SetLastError(ERROR_SUCCESS);  // only an interrupted read sets it on success
-    const BOOL ok = ReadConsoleW(handle_, wide_.data(), units_per_read, &got, nullptr);
-    return classify_console_read(ok != 0, got, GetLastError());
+    return read_console_past_interruptions([&] {
+      SetLastError(ERROR_SUCCESS);  // only an interrupted read sets it on success
+      const BOOL ok = ReadConsoleW(handle_, wide_.data(), units_per_read, &got, nullptr);
+      return classify_console_read(ok != 0, got, GetLastError());
+    });
   }
 
   // Console input is read as UTF-16 and passed on as UTF-8; a surrogate
   // pair cut between two reads stays one character. Ctrl-Z is the console's
-  // end of input, as it is for the C runtime. Ctrl-C ends the run at once,
-  // as the console's own handler would, without a notice.
+  // end of input, as it is for the C runtime.
   bool decode_console_read() {
     DWORD got = 0;
-    switch (console_read_units(got)) {
-      case console_read::interrupted:
-        ExitProcess(STATUS_CONTROL_C_EXIT);
-      case console_read::end_of_input:
-        return false;
-      case console_read::data:
-        break;
+    if (console_read_units(got) != console_read::data) {
+      return false;
     }
     next_ = 0;
     decoded_ = 0;
