@@ -12,12 +12,17 @@ must hold the window open until Enter. The same program started through
 `cmd /c`, with its output to a write-only console handle, or with its input
 redirected must not.
 
+Whatever way the driver ends (done, failed, killed, even with SIGKILL), the
+tmux server and the program in it end with it: the session watches the
+driver and takes the server down once the driver is gone.
+
 Exits 77 (skipped) when tmux is not installed.
 """
 
 import os
 import shlex
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -41,15 +46,25 @@ class Terminal:
         self.holds_window = holds_window
         self.socket = f"fire_stats_test_{os.getpid()}_{Terminal.opened}"
         self.tmux_env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+        driver = os.getpid()
+        # While the driver lives, a watcher keeps out of the way; once it
+        # is gone, the watcher takes the server down, and the program with it.
+        watch = f"tail --pid={driver} -s 0.2 -f /dev/null"
+        watcher = f"({watch}; tmux -L {self.socket} kill-server) </dev/null >/dev/null 2>&1 &"
         self.tmux("-f", "/dev/null", "new-session", "-d", "-x", "250", "-y", "60",
+                  watcher
                   # Ctrl-Z must reach the program, as on a Windows console,
                   # rather than suspend it.
-                  "stty susp undef; " + command
-                  + "; status=$?; echo; echo exit status $status; sleep 600")
+                  + " stty susp undef; " + command
+                  # The screen stays readable until the driver is done with it.
+                  + f"; status=$?; echo; echo exit status $status; {watch}")
 
     def tmux(self, *args):
-        return subprocess.run(["tmux", "-u", "-L", self.socket, *args], env=self.tmux_env,
-                              check=True, capture_output=True).stdout.decode("utf-8", "replace")
+        run = subprocess.run(["tmux", "-u", "-L", self.socket, *args], env=self.tmux_env,
+                             capture_output=True)
+        if run.returncode != 0:  # no pseudo-terminals, say: tmux tells why
+            raise RuntimeError(f"tmux failed: {run.stderr.decode(errors='replace')}")
+        return run.stdout.decode("utf-8", "replace")
 
     def screen(self):
         return self.tmux("capture-pane", "-p", "-J", "-S", "-", "-E", "-")
@@ -136,6 +151,8 @@ def long_line_session(term):
 
 
 def main():
+    # A driver stopped by a signal still closes what it opened.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     if shutil.which("tmux") is None:
         print("drive_terminal: tmux is not installed; skipped")
         return 77

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Starts one wineserver for all the tests and lets wine create its prefix,
 # which takes a few seconds the first time, so that each run starts fast.
-# The server must not hold on to CTest's output pipes.
+# The server must not hold on to CTest's output pipes. It stays up for
+# 30 s after its last program has ended, not for ever: if the tests are
+# stopped before windows.wine_stop takes it down, it still goes.
 #   start_wine.sh WINESERVER WINE
 mkdir -p "$WINEPREFIX" || exit 1
-"$1" -p </dev/null >/dev/null 2>&1
+"$1" -p30 </dev/null >/dev/null 2>&1
 "$2" cmd /c exit </dev/null >/dev/null 2>&1
 exit 0
