@@ -8,8 +8,9 @@ What decides is what does not move with the machine's load: instructions
 executed, counted by valgrind's callgrind (the same total for the same
 program, input and environment, however busy the machine), and peak
 resident memory, measured with address-space randomisation off and judged
-with a slack that covers the kernel's accounting. Median wall time and throughput are reported beside them,
-for reading only: on a shared machine they move by a fifth from run to run.
+with a slack that covers the kernel's accounting. Median wall time and
+throughput are reported beside them, for reading only: on a shared machine
+they move by a fifth from run to run.
 Before anything is measured, both programs must write identical output.
 """
 

@@ -27,7 +27,8 @@ finish_one() {
 # clang-tidy FILE ARGS...: in the background, its report printed whole once done.
 tidy() {
   ((running < slots)) || finish_one
-  local report=$scratch/$running.$RANDOM
+  local report
+  report=$(mktemp -p "$scratch")
   {
     status=0
     clang-tidy --quiet "$@" >"$report" 2>&1 || status=$?
