@@ -27,7 +27,13 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_reproducible.cmake)
 # Kept apart: including CPack leaves CPACK_PACKAGE_FILE_NAME at the source
 # package's name.
-set(release_archive ${PROJECT_NAME}-${PROJECT_VERSION}-${platform}-${CMAKE_SYSTEM_PROCESSOR})
+# Windows calls x86_64 "AMD64", and so does a native build there; the
+# archive has one name wherever it is built.
+set(processor ${CMAKE_SYSTEM_PROCESSOR})
+if(processor MATCHES "^(AMD64|amd64|x64)$")
+  set(processor x86_64)
+endif()
+set(release_archive ${PROJECT_NAME}-${PROJECT_VERSION}-${platform}-${processor})
 set(CPACK_PACKAGE_FILE_NAME ${release_archive})
 set(release_archive_file ${release_archive}${archive_suffix})
 include(CPack)

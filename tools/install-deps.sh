@@ -6,8 +6,8 @@
 set -euo pipefail
 
 program=(cmake ninja-build g++)
-tests=("${program[@]}" libgtest-dev googletest python3 tmux g++-mingw-w64-x86-64-posix wine64
-       clang libclang-rt-14-dev clang-format clang-tidy cppcheck)
+tests=("${program[@]}" libgtest-dev googletest python3 python3-yaml tmux g++-mingw-w64-x86-64-posix
+       g++-mingw-w64-i686-posix wine64 clang libclang-rt-14-dev clang-format clang-tidy cppcheck)
 case ${1:-tests} in
   program) wanted=("${program[@]}") ;;
   tests) wanted=("${tests[@]}") ;;

@@ -11,6 +11,7 @@ exits 77, skipped, elsewhere.
 """
 
 import argparse
+import errno
 import os
 import subprocess
 import sys
@@ -96,8 +97,11 @@ def run(case, command, windows):
                 try:
                     proc.stdin.write(stdin_data)
                     proc.stdin.close()
-                except BrokenPipeError:
-                    pass
+                except OSError as error:
+                    # A program that has stopped reading: BrokenPipeError on
+                    # POSIX, EINVAL on Windows (as subprocess itself allows).
+                    if not isinstance(error, BrokenPipeError) and error.errno != errno.EINVAL:
+                        raise
             if case.stdout == "slow-nonblocking":
                 read_slowly(slow_reader, captured_out)
             status = proc.wait(timeout=60)

@@ -2,7 +2,7 @@
 """Makes the release archive in a build folder with CPack and checks that it
 holds exactly the expected files, under one folder named like the archive.
 
-  check_package.py BUILD_DIR ARCHIVE FILE...
+  check_package.py CPACK BUILD_DIR ARCHIVE FILE...
 """
 
 import pathlib
@@ -20,8 +20,8 @@ def members(archive):
 
 
 def main():
-    build, name, files = pathlib.Path(sys.argv[1]), sys.argv[2], sys.argv[3:]
-    subprocess.run(["cpack"], cwd=build, check=True, capture_output=True)
+    cpack, build, name, files = sys.argv[1], pathlib.Path(sys.argv[2]), sys.argv[3], sys.argv[4:]
+    subprocess.run([cpack], cwd=build, check=True, capture_output=True)
     archive = build / name
     top = name.removesuffix(".zip").removesuffix(".tar.gz")
     expected = {f"{top}/{f}" for f in files}

@@ -156,8 +156,8 @@ class child {
     if (WaitForSingleObject(process_.hProcess, time_allowed_ms) != WAIT_OBJECT_0) {
       fail("fire_stats did not finish in time");
     }
-    DWORD status = 0;
-    GetExitCodeProcess(process_.hProcess, &status);
+    DWORD exit_code = 0;
+    GetExitCodeProcess(process_.hProcess, &exit_code);
     FILETIME created{};
     FILETIME exited{};
     FILETIME kernel{};
@@ -166,9 +166,9 @@ class child {
     const auto ms = [](FILETIME t) {
       return (ULONGLONG{t.dwHighDateTime} << 32U | t.dwLowDateTime) / 10'000;
     };
-    std::printf("fire_stats: status %lu, %llu ms of CPU in %llu ms\n", status,
+    std::printf("fire_stats: status %lu, %llu ms of CPU in %llu ms\n", exit_code,
                 ms(kernel) + ms(user), ms(exited) - ms(created));
-    return status;
+    return exit_code;
   }
 
  private:
