@@ -41,11 +41,17 @@ std::vector<std::string> cut(std::string_view input, std::uint8_t seed) {
   return pieces;
 }
 
+// The bounds of an accepted count, written out rather than taken from the
+// program, so that a wrong bound there cannot go unseen here.
+bool in_range(std::int32_t count) {
+  return count >= 100 && count <= 50000;
+}
+
 // The accepted counts a dialogue must store: the first sixteen numbers in range.
 std::vector<std::int32_t> expected_cells(const std::vector<answer>& answers) {
   std::vector<std::int32_t> cells;
   for (const answer& a : answers) {
-    if (a.kind == answer_kind::number && is_valid_count(a.value) && cells.size() < 16) {
+    if (a.kind == answer_kind::number && in_range(a.value) && cells.size() < 16) {
       cells.push_back(a.value);
     }
   }
@@ -76,7 +82,7 @@ void check_dialogue(std::string_view input, std::uint8_t seed,
           "each cell holds its question's accepted count");
   }
   const fire_statistics s = compute_statistics(country_2023, country_2024);
-  check(is_valid_count(s.min_f_2023) && s.min_f_2023 <= s.max_f_2023, "the 2023 extremes");
+  check(in_range(s.min_f_2023) && s.min_f_2023 <= s.max_f_2023, "the 2023 extremes");
   check(s.country_rising_f >= 0 && s.country_rising_f <= 8, "the number of rising countries");
   check((s.max_increase > 0) == (s.country_rising_f > 0),
         "a rise is named exactly when one exists");

@@ -53,19 +53,24 @@ class piece_source final : public byte_source {
   std::size_t offset_ = 0;
 };
 
-// Never ends: `token` over and over, as a stream that keeps on coming.
-class endless_source final : public byte_source {
+// `token` over and over, `total` bytes of it, as a stream that keeps on
+// coming for far longer than a reader that stops in time would read.
+class repeating_source final : public byte_source {
  public:
-  explicit endless_source(std::string token) : token_(std::move(token)) {}
+  repeating_source(std::string token, std::size_t total)
+      : token_(std::move(token)), total_(total) {}
 
   std::size_t read(std::span<char> into) override {
-    std::generate(into.begin(), into.end(), [this] { return token_[at_++ % token_.size()]; });
-    return into.size();
+    const std::size_t n = std::min(into.size(), total_ - delivered);
+    std::generate_n(into.begin(), n, [this] { return token_[delivered++ % token_.size()]; });
+    return n;
   }
+
+  std::size_t delivered = 0;
 
  private:
   std::string token_;
-  std::size_t at_ = 0;
+  std::size_t total_;
 };
 
 // Collects what it is given; refuses every write from the `fail_from`th on.

@@ -6,7 +6,7 @@ no shell, no program.
 
   check_cleanup.py DRIVE_TERMINAL
 
-Exits 77 (skipped) when tmux is not installed.
+Exits 77 (skipped) when tmux is not installed; under CI, 1.
 """
 
 import os
@@ -14,7 +14,10 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import time
+
+from fire_stats_cases import skipped
 
 
 def processes_with(marker):
@@ -42,14 +45,20 @@ def wait_until(condition, seconds):
 
 def main():
     if shutil.which("tmux") is None:
-        print("check_cleanup: tmux is not installed; skipped")
-        return 77
+        return skipped("check_cleanup", "tmux is not installed")
+    # A driver killed outright cannot remove its own temporary files: it
+    # makes them in a folder of this check's, which goes with the check.
+    with tempfile.TemporaryDirectory() as scratch:
+        return check(dict(os.environ, TMPDIR=scratch))
+
+
+def check(env):
     # Every process the driver starts carries the marker in its command line:
     # the tmux server and the shell get the whole command, the program its
     # arguments.
     marker = f"hangs-for-check-cleanup-{os.getpid()}"
     hang = [sys.executable, "-c", "import time; time.sleep(3600)", marker]
-    driver = subprocess.Popen([sys.executable, sys.argv[1], "--", *hang],
+    driver = subprocess.Popen([sys.executable, sys.argv[1], "--", *hang], env=env,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     program_started = wait_until(
         lambda: any(pid != driver.pid and c.startswith(sys.executable)

@@ -10,13 +10,13 @@ Ctrl-Z then Enter ends the input (rather than Ctrl-D), and a program started
 straight from the shell has the console to itself, as from Explorer, so it
 must hold the window open until Enter. The same program started through
 `cmd /c`, with its output to a write-only console handle, or with its input
-redirected must not.
+or its output redirected must not.
 
 Whatever way the driver ends (done, failed, killed, even with SIGKILL), the
 tmux server and the program in it end with it: the session watches the
 driver and takes the server down once the driver is gone.
 
-Exits 77 (skipped) when tmux is not installed.
+Exits 77 (skipped) when tmux is not installed; under CI, 1.
 """
 
 import os
@@ -26,9 +26,10 @@ import signal
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 
-from fire_stats_cases import INPUT_ENDED, prompt, results
+from fire_stats_cases import INPUT_ENDED, prompt, results, skipped, transcript
 
 CLOSING_LINE = "Πάτησε Enter για να κλείσει το παράθυρο."
 
@@ -39,18 +40,22 @@ ANSWERS = [500, 600, 1200, 1100, 300, 300, 800, 1800, 2500, 2400, 150, 1150, 900
 class Terminal:
     opened = 0
 
-    def __init__(self, command, holds_window=False):
-        """`command` is a shell command line; `holds_window` says whether the
-        program is to wait for Enter before it exits."""
+    def __init__(self, command, folder, holds_window=False):
+        """`command` is a shell command line; the server's socket goes in
+        `folder`; `holds_window` says whether the program is to wait for
+        Enter before it exits."""
         Terminal.opened += 1
         self.holds_window = holds_window
-        self.socket = f"fire_stats_test_{os.getpid()}_{Terminal.opened}"
+        self.socket = os.path.join(folder, f"tmux-{Terminal.opened}")
         self.tmux_env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
         driver = os.getpid()
         # While the driver lives, a watcher keeps out of the way; once it
-        # is gone, the watcher takes the server down, and the program with it.
+        # is gone, the watcher takes the server down, and the program with
+        # it. tmux leaves its socket behind, so that goes too.
         watch = f"tail --pid={driver} -s 0.2 -f /dev/null"
-        watcher = f"({watch}; tmux -L {self.socket} kill-server) </dev/null >/dev/null 2>&1 &"
+        socket = shlex.quote(self.socket)
+        watcher = (f"({watch}; tmux -S {socket} kill-server; rm -f {socket})"
+                   " </dev/null >/dev/null 2>&1 &")
         self.tmux("-f", "/dev/null", "new-session", "-d", "-x", "250", "-y", "60",
                   watcher
                   # Ctrl-Z must reach the program, as on a Windows console,
@@ -60,7 +65,7 @@ class Terminal:
                   + f"; status=$?; echo; echo exit status $status; {watch}")
 
     def tmux(self, *args):
-        run = subprocess.run(["tmux", "-u", "-L", self.socket, *args], env=self.tmux_env,
+        run = subprocess.run(["tmux", "-u", "-S", self.socket, *args], env=self.tmux_env,
                              capture_output=True)
         if run.returncode != 0:  # no pseudo-terminals, say: tmux tells why
             raise RuntimeError(f"tmux failed: {run.stderr.decode(errors='replace')}")
@@ -75,6 +80,14 @@ class Terminal:
             if time.monotonic() > deadline:
                 self.fail(f"never saw {text!r} ({count}x) on the screen")
             time.sleep(0.1)
+
+    def is_raw(self):
+        """Whether the program in the terminal has taken it out of line mode."""
+        fd = os.open(self.tmux("display", "-p", "#{pane_tty}").strip(), os.O_RDONLY | os.O_NOCTTY)
+        try:
+            return not termios.tcgetattr(fd)[3] & termios.ICANON
+        finally:
+            os.close(fd)
 
     def type(self, text):
         self.press(text, "Enter")
@@ -101,7 +114,9 @@ class Terminal:
         sys.exit(1)
 
     def close(self):
-        subprocess.run(["tmux", "-L", self.socket, "kill-server"], capture_output=True)
+        subprocess.run(["tmux", "-S", self.socket, "kill-server"], capture_output=True)
+        if os.path.exists(self.socket):
+            os.unlink(self.socket)
 
 
 def wait_for_results(term):
@@ -150,12 +165,39 @@ def long_line_session(term):
         term.fail("the refusals did not all arrive intact")
 
 
+def output_to_a_file_session(term, path):
+    """Standard output to a file, answers typed at the console: the window
+    is not the program's to hold, since the results went elsewhere. Typed
+    blind, once the first prompt is in the file."""
+    expected = (transcript([], None) + results(150, 40000, 4, "4:1000")).replace("\n", "\r\n")
+    deadline = time.monotonic() + WAIT_SECONDS
+    # Keys typed before wine's console has put the terminal in raw mode
+    # would reach it as the terminal's cooked lines, and Enter as a bare
+    # line feed, which it does not take for Enter.
+    while not (read_file(path).startswith(prompt(1, 2023).encode()) and term.is_raw()):
+        if time.monotonic() > deadline:
+            term.fail(f"the first prompt never reached {path}")
+        time.sleep(0.1)
+    term.type(" ".join(map(str, ANSWERS)))
+    term.finish(0)
+    if read_file(path) != expected.encode():
+        term.fail(f"{path} holds {read_file(path)!r}")
+
+
+def read_file(path):
+    """What the file holds so far; nothing before the shell has made it."""
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return b""
+
+
 def main():
     # A driver stopped by a signal still closes what it opened.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     if shutil.which("tmux") is None:
-        print("drive_terminal: tmux is not installed; skipped")
-        return 77
+        return skipped("drive_terminal", "tmux is not installed")
     args = sys.argv[1:]
     windows = args[:1] == ["--windows"]
     command = args[args.index("--") + 1 :]
@@ -163,18 +205,22 @@ def main():
     direct = shlex.join(command)
     runs = [(complete_session, direct, windows), (long_line_session, direct, windows),
             (lambda t: session_ended_early(t, end_keys), direct, windows)]
-    with tempfile.NamedTemporaryFile("w", suffix=".txt") as answers:
-        answers.write(" ".join(map(str, ANSWERS)) + "\n")
-        answers.flush()
-        runs.append((redirected_session, f"{direct} < {shlex.quote(answers.name)}", False))
+    with tempfile.TemporaryDirectory() as scratch:
+        answers = os.path.join(scratch, "answers.txt")
+        with open(answers, "w", encoding="ascii") as f:
+            f.write(" ".join(map(str, ANSWERS)) + "\n")
+        runs.append((redirected_session, f"{direct} < {shlex.quote(answers)}", False))
         if windows:
             wine, exe = command
             folder, name = os.path.split(exe)
             in_folder = f"cd {shlex.quote(folder)} && {shlex.quote(wine)} cmd /c "
+            saved = os.path.join(scratch, "results.txt")
             runs += [(complete_session, in_folder + name, False),
-                     (complete_session, in_folder + shlex.quote(f"{name} > CONOUT$"), False)]
+                     (complete_session, in_folder + shlex.quote(f"{name} > CONOUT$"), False),
+                     (lambda t: output_to_a_file_session(t, saved),
+                      f"{direct} > {shlex.quote(saved)}", False)]
         for session, line, holds_window in runs:
-            term = Terminal(line, holds_window)
+            term = Terminal(line, scratch, holds_window)
             try:
                 session(term)
             finally:

@@ -6,6 +6,7 @@
 # stopped before windows.wine_stop takes it down, it still goes.
 #   start_wine.sh WINESERVER WINE
 mkdir -p "$WINEPREFIX" || exit 1
+# A prefix that could not be made fails this, and with it every test that
+# needs wine, rather than leave each of them to fail its own way.
 "$1" -p30 </dev/null >/dev/null 2>&1
 "$2" cmd /c exit </dev/null >/dev/null 2>&1
-exit 0
