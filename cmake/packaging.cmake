@@ -1,30 +1,35 @@
-# `cmake --install` and the release archives, from one setup: the program
-# and the README, a ZIP for Windows and a tar.gz elsewhere, each named with
-# the version and platform, holding one folder of that name.
+# `cmake --install` and the release archives, from one setup: the program,
+# the README and the license, a ZIP for Windows and a tar.gz elsewhere, each
+# named with the version and platform, holding one folder of that name, with
+# SHA256SUMS beside it.
 include(GNUInstallDirs)
 
 if(WIN32)
-  # The program and README side by side in that folder, where a
+  # The program and its documents side by side in that folder, where a
   # double-click finds them.
   set(program_dir .)
   set(doc_dir .)
   set(CPACK_GENERATOR ZIP)
   set(archive_suffix .zip)
   set(platform windows)
-  set(release_contents fire_stats.exe README.md)
+  set(release_contents fire_stats.exe README.md LICENSE)
 else()
   set(program_dir ${CMAKE_INSTALL_BINDIR})
   set(doc_dir ${CMAKE_INSTALL_DOCDIR})
   set(CPACK_GENERATOR TGZ)
   set(archive_suffix .tar.gz)
   string(TOLOWER ${CMAKE_SYSTEM_NAME} platform)
-  set(release_contents ${CMAKE_INSTALL_BINDIR}/fire_stats ${CMAKE_INSTALL_DOCDIR}/README.md)
+  set(release_contents ${CMAKE_INSTALL_BINDIR}/fire_stats ${CMAKE_INSTALL_DOCDIR}/README.md
+                       ${CMAKE_INSTALL_DOCDIR}/LICENSE)
 endif()
 install(TARGETS fire_stats RUNTIME DESTINATION ${program_dir})
-install(FILES README.md DESTINATION ${doc_dir})
+install(FILES README.md LICENSE DESTINATION ${doc_dir})
 
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_reproducible.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/sha256sums.cmake)
+# Where the presets' single-configuration generator (Ninja) leaves it.
+set(CPACK_FIRE_STATS_PROGRAM ${PROJECT_BINARY_DIR}/fire_stats${CMAKE_EXECUTABLE_SUFFIX})
 # Kept apart: including CPack leaves CPACK_PACKAGE_FILE_NAME at the source
 # package's name.
 # Windows calls x86_64 "AMD64", and so does a native build there; the

@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
 """Makes the release archive in a build folder with CPack and checks that it
-holds exactly the expected files, under one folder named like the archive.
+holds exactly the expected files, under one folder named like the archive,
+and that SHA256SUMS beside it lists the archive and the bare program with
+their right checksums, as `sha256sum -c` would check them.
 
   check_package.py CPACK BUILD_DIR ARCHIVE FILE...
+
+The FILEs are paths inside the archive's folder, the program's first.
 """
 
+import hashlib
 import pathlib
 import subprocess
 import sys
@@ -19,18 +24,38 @@ def members(archive):
         return {m.name for m in tar.getmembers() if m.isfile()}
 
 
+def wrong_sums(build, expected_names):
+    """What is wrong with SHA256SUMS in `build`: a list, empty if nothing."""
+    sums = build / "SHA256SUMS"
+    if not sums.exists():
+        return ["there is no SHA256SUMS"]
+    listed = dict(reversed(line.split("  ", 1)) for line in sums.read_text().splitlines())
+    problems = []
+    if set(listed) != expected_names:
+        problems.append(f"SHA256SUMS lists {sorted(listed)}, not {sorted(expected_names)}")
+    for name, digest in listed.items():
+        path = build / name
+        if not path.exists() or hashlib.sha256(path.read_bytes()).hexdigest() != digest:
+            problems.append(f"SHA256SUMS: {name}: FAILED")
+    return problems
+
+
 def main():
     cpack, build, name, files = sys.argv[1], pathlib.Path(sys.argv[2]), sys.argv[3], sys.argv[4:]
+    (build / "SHA256SUMS").unlink(missing_ok=True)
     subprocess.run([cpack], cwd=build, check=True, capture_output=True)
     archive = build / name
     top = name.removesuffix(".zip").removesuffix(".tar.gz")
     expected = {f"{top}/{f}" for f in files}
     found = members(archive)
+    problems = wrong_sums(build, {name, pathlib.PurePosixPath(files[0]).name})
     if found != expected:
-        print(f"check_package: {archive.name} holds {sorted(found)}, not {sorted(expected)}")
-        return 1
-    print(f"{archive.name}: {sorted(found)}")
-    return 0
+        problems.append(f"{archive.name} holds {sorted(found)}, not {sorted(expected)}")
+    for problem in problems:
+        print("check_package:", problem)
+    if not problems:
+        print(f"{archive.name}: {sorted(found)}, and SHA256SUMS checks")
+    return 1 if problems else 0
 
 
 if __name__ == "__main__":

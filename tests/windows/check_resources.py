@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Reads the resources back out of the built executable and checks them: the
-version fields against the project's version, and the manifest.
+version fields against the project's version, the copyright against the
+license's, and the manifest.
 
-  check_resources.py WINDRES EXE VERSION
+  check_resources.py WINDRES EXE VERSION LICENSE
 """
 
 import re
@@ -13,7 +14,9 @@ WINDOWS_10_AND_11 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 
 
 def main():
-    windres, exe, version = sys.argv[1:4]
+    windres, exe, version, license_path = sys.argv[1:5]
+    with open(license_path, encoding="utf-8") as f:
+        copyright_line = next(line.strip() for line in f if line.startswith("Copyright "))
     listing = subprocess.run([windres, "-i", exe, "-O", "rc"], capture_output=True, text=True)
     if listing.returncode != 0:
         print(f"check_resources: no resources to read in {exe}: {listing.stderr.strip()}")
@@ -22,7 +25,7 @@ def main():
     values = dict(re.findall(r'VALUE "(\w+)", "([^"]*)"', rc))
     numbers = ", ".join((version.split(".") + ["0"] * 4)[:4])
     expected = {"FileVersion": version, "ProductVersion": version, "ProductName": "fire_stats",
-                "OriginalFilename": "fire_stats.exe"}
+                "OriginalFilename": "fire_stats.exe", "LegalCopyright": copyright_line}
     failures = [f"{k} is {values.get(k)!r}, not {v!r}" for k, v in expected.items()
                 if values.get(k) != v]
     if not values.get("FileDescription"):
