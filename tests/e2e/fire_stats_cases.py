@@ -7,6 +7,7 @@ texts, so a case stays short and a wrong byte anywhere still fails it.
 
 import os
 import re
+import sys
 
 QUESTIONS = [(country, year) for country in range(1, 9) for year in (2023, 2024)]
 
@@ -93,14 +94,15 @@ class Case:
         self.platforms = STDIN[self.stdin] & STDOUT[self.stdout]
         self.status = int(fields.pop("status"))
         self.stderr = NOTICES[fields.pop("stderr", "none")]
-        refused = [(1, 2023)] * flood + [question(t) for t in fields.pop("refused", "").split()]
+        refusals = fields.pop("refused", "").split()
+        refused = [(1, 2023)] * flood + [question(t) for t in refusals]
         stops = fields.pop("stops", None)
         report = fields.pop("results", None)
         if fields:
             raise ValueError(f"{name}: unknown fields {sorted(fields)}")
         self.expected_stdout = None  # not checked
         if self.stdout in UNREAD:
-            if stops or report:
+            if stops or report or refusals:
                 raise ValueError(f"{name}: nothing written to {self.stdout} can be checked")
             return
         if (stops is None) == (report is None):
@@ -141,7 +143,5 @@ def load(path):
 
 if __name__ == "__main__":
     # fire_stats_cases.py PLATFORM CASES: the names of the cases that apply there.
-    import sys
-
     platform, path = sys.argv[1:3]
     print("\n".join(c.name for c in load(path) if platform in c.platforms))
