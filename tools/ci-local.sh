@@ -7,8 +7,9 @@ cd "$(dirname "$0")/.."
 
 clone=$(mktemp -d)
 cleanup() {
-  if command -v wineserver >/dev/null; then
-    WINEPREFIX=$clone/build/dev/wine-prefix wineserver -k 2>/dev/null || true
+  local wine=$clone/build/dev
+  if [[ -d $wine/wine-prefix ]] && command -v wineserver >/dev/null; then
+    WINEPREFIX=$wine/wine-prefix TMPDIR=$wine/wine-tmp wineserver -k 2>/dev/null || true
   fi
   rm -rf "$clone"
 }
