@@ -1,29 +1,49 @@
-# `cmake --install` and the release archives, from one setup: the program,
-# the README and the license, a ZIP for Windows and a tar.gz elsewhere, each
+# `cmake --install` and the release archives, from one setup: the program
+# and its documents, a ZIP for Windows and a tar.gz elsewhere, each
 # named with the version and platform, holding one folder of that name, with
 # SHA256SUMS beside it.
 include(GNUInstallDirs)
 
+# windows_text(SOURCE DESTINATION [BOM]): SOURCE as a Windows text file:
+# CRLF line breaks and, with BOM, a UTF-8 byte-order mark, which Notepad
+# needs to show Greek in every release of Windows 10.
+function(windows_text source destination)
+  file(READ ${source} text)
+  string(REPLACE "\n" "\r\n" text "${text}")
+  set(bom "")
+  if(ARGN STREQUAL "BOM")
+    string(ASCII 239 187 191 bom)
+  endif()
+  file(WRITE ${destination} "${bom}${text}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+endfunction()
+
 if(WIN32)
-  # The program and its documents side by side in that folder, where a
-  # double-click finds them.
+  # The program beside documents that a double-click opens, in the one
+  # folder: the guide for the person who runs it, in Greek then English, and
+  # the license. The README is for developers and stays out.
   set(program_dir .)
   set(doc_dir .)
   set(CPACK_GENERATOR ZIP)
   set(archive_suffix .zip)
   set(platform windows)
-  set(release_contents fire_stats.exe README.md LICENSE)
+  set(docs_dir ${PROJECT_BINARY_DIR}/windows-docs)
+  windows_text(${PROJECT_SOURCE_DIR}/ODIGIES.txt ${docs_dir}/ODIGIES.txt BOM)
+  windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${docs_dir}/LICENSE.txt)
+  set(docs ${docs_dir}/ODIGIES.txt ${docs_dir}/LICENSE.txt)
+  set(release_contents fire_stats.exe ODIGIES.txt LICENSE.txt)
 else()
   set(program_dir ${CMAKE_INSTALL_BINDIR})
   set(doc_dir ${CMAKE_INSTALL_DOCDIR})
   set(CPACK_GENERATOR TGZ)
   set(archive_suffix .tar.gz)
   string(TOLOWER ${CMAKE_SYSTEM_NAME} platform)
+  set(docs README.md LICENSE)
   set(release_contents ${CMAKE_INSTALL_BINDIR}/fire_stats ${CMAKE_INSTALL_DOCDIR}/README.md
                        ${CMAKE_INSTALL_DOCDIR}/LICENSE)
 endif()
 install(TARGETS fire_stats RUNTIME DESTINATION ${program_dir})
-install(FILES README.md LICENSE DESTINATION ${doc_dir})
+install(FILES ${docs} DESTINATION ${doc_dir})
 
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack_reproducible.cmake)

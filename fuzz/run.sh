@@ -11,6 +11,11 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 mkdir -p build/fuzz/artifacts
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+# Stopped (CI runs it in the background), it stops the fuzzer too.
+fuzzer=
+trap '[[ -z $fuzzer ]] || kill "$fuzzer" 2>/dev/null || true; rm -rf "$scratch"' EXIT
+trap 'exit 143' TERM INT
 build/fuzz/fire_stats_fuzz -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-  -artifact_prefix=build/fuzz/artifacts/ "$scratch" fuzz/corpus
+  -artifact_prefix=build/fuzz/artifacts/ "$scratch" fuzz/corpus &
+fuzzer=$!
+wait "$fuzzer"

@@ -4,12 +4,13 @@
 # however the run ends, and its wine server with it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+here=$PWD
 
 clone=$(mktemp -d)
 cleanup() {
-  local wine=$clone/build/dev
-  if [[ -d $wine/wine-prefix ]] && command -v wineserver >/dev/null; then
-    WINEPREFIX=$wine/wine-prefix TMPDIR=$wine/wine-tmp wineserver -k 2>/dev/null || true
+  local prefix=$clone/build/dev/wine-prefix
+  if [[ -d $prefix ]] && command -v wineserver >/dev/null; then
+    env -u TMPDIR WINEPREFIX="$prefix" "$here/tests/windows/stop_wine.sh" wineserver
   fi
   rm -rf "$clone"
 }

@@ -142,6 +142,9 @@ def describe(expected, actual):
 
 
 def main():
+    # A Windows console or CI runner may print in a legacy code page
+    # (cp1252): Greek it cannot show is escaped, not a lost report.
+    sys.stdout.reconfigure(errors="backslashreplace")
     parser = argparse.ArgumentParser()
     parser.add_argument("--crlf", action="store_true")
     parser.add_argument("--close-fails")

@@ -2,7 +2,10 @@
 """Makes the release archive in a build folder with CPack and checks that it
 holds exactly the expected files, under one folder named like the archive,
 and that SHA256SUMS beside it lists the archive and the bare program with
-their right checksums, as `sha256sum -c` would check them.
+their right checksums, as `sha256sum -c` would check them. Beside the
+program, a ZIP holds only text files that a double-click on Windows opens:
+named .txt, with CRLF line breaks, and with a UTF-8 byte-order mark where
+they hold more than ASCII, without which Notepad may not show the Greek.
 
   check_package.py CPACK BUILD_DIR ARCHIVE FILE...
 
@@ -22,6 +25,23 @@ def members(archive):
         return {n for n in zipfile.ZipFile(archive).namelist() if not n.endswith("/")}
     with tarfile.open(archive) as tar:
         return {m.name for m in tar.getmembers() if m.isfile()}
+
+
+def wrong_windows_texts(archive):
+    """What is wrong with the documents in a ZIP: a list, empty if nothing."""
+    problems = []
+    with zipfile.ZipFile(archive) as z:
+        for name in z.namelist():
+            if name.endswith(("/", ".exe")):
+                continue
+            data = z.read(name)
+            if not name.endswith(".txt"):
+                problems.append(f"{name} is not named .txt")
+            if data.count(b"\n") != data.count(b"\r\n"):
+                problems.append(f"{name} has line breaks other than CRLF")
+            if not data.isascii() and not data.startswith(b"\xef\xbb\xbf"):
+                problems.append(f"{name} is not ASCII and has no byte-order mark")
+    return problems
 
 
 def wrong_sums(build, expected_names):
@@ -49,6 +69,8 @@ def main():
     expected = {f"{top}/{f}" for f in files}
     found = members(archive)
     problems = wrong_sums(build, {name, pathlib.PurePosixPath(files[0]).name})
+    if archive.suffix == ".zip":
+        problems += wrong_windows_texts(archive)
     if found != expected:
         problems.append(f"{archive.name} holds {sorted(found)}, not {sorted(expected)}")
     for problem in problems:
