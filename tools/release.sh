@@ -48,8 +48,7 @@ cd "$root"
 dist=build/dist
 rm -rf "$dist"
 mkdir -p "$dist"
-linux=fire_stats-$version-linux-x86_64.tar.gz
-windows=fire_stats-$version-windows-x86_64.zip
-cp "$scratch/fire_stats/build/release/$linux" "$scratch/fire_stats/build/windows/$windows" "$dist/"
-(cd "$dist" && sha256sum "$linux" "$windows" >SHA256SUMS && sha256sum -c SHA256SUMS)
+# The archives as CPack named them; the fresh clone holds no others.
+cp "$scratch"/fire_stats/build/release/*.tar.gz "$scratch"/fire_stats/build/windows/*.zip "$dist/"
+(cd "$dist" && sha256sum -- *.tar.gz *.zip >SHA256SUMS && sha256sum -c SHA256SUMS)
 echo "release: $version in $dist/"

@@ -37,14 +37,14 @@ def main():
     expected = {"FileVersion": version, "ProductVersion": version, "ProductName": "fire_stats",
                 "OriginalFilename": "fire_stats.exe", "LegalCopyright": copyright_line}
     failures = []
-    for language, block in (("U.S. English", "040904B0"), ("Greek", "040804B0")):
-        values = block_values(rc, block)
+    blocks = {"U.S. English": block_values(rc, "040904B0"), "Greek": block_values(rc, "040804B0")}
+    for language, values in blocks.items():
         failures += [f"{language}: {k} is {values.get(k)!r}, not {v!r}"
                      for k, v in expected.items() if values.get(k) != v]
         description = values.get("FileDescription", "")
         if not 0 < len(description) <= 30 or description.endswith("."):
             failures.append(f"{language}: FileDescription {description!r} is not a short name")
-    if not re.search(r"[\u0370-\u03ff]", block_values(rc, "040804B0").get("FileDescription", "")):
+    if not re.search(r"[\u0370-\u03ff]", blocks["Greek"].get("FileDescription", "")):
         failures.append("Greek: the FileDescription is not in Greek")
     if '"Translation", 0x409, 1200, 0x408, 1200' not in rc:
         failures.append("the translation table does not list U.S. English and Greek")
@@ -57,7 +57,7 @@ def main():
     for failure in failures:
         print("check_resources:", failure)
     if not failures:
-        print("resources:", block_values(rc, "040804B0"))
+        print("resources:", blocks)
     return 1 if failures else 0
 
 
