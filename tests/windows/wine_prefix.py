@@ -97,9 +97,10 @@ def left_of_run(pid, prefix, reaper):
     return True
 
 
-def is_wine(pid):
-    exe = read(pid, "exe")
-    return exe is not None and os.path.basename(exe).startswith("wine")
+def wine_programs(prefix):
+    """The live wine programs (servers included) that run in the prefix."""
+    return [p for p in pids() if (exe := read(p, "exe")) and
+            os.path.basename(exe).startswith("wine") and of_prefix(p, prefix)]
 
 
 def send(signals):
@@ -160,15 +161,14 @@ def remove_folders(prefix, name):
 
 def stop(prefix, name):
     """Ends the prefix's servers, and its wine programs with them."""
-    wine = [p for p in pids() if is_wine(p) and of_prefix(p, prefix)]
-    end(wine, name, grace=10)
+    end(wine_programs(prefix), name, grace=10)
     remove_folders(prefix, name)
 
 
 def leftovers(prefix, name):
     """What the prefix still has: its servers, its wine programs, its folders."""
     left = [f"wineserver {p}" for p in servers(name)]
-    left += [f"wine program {p}" for p in pids() if is_wine(p) and of_prefix(p, prefix)]
+    left += [f"wine program {p}" for p in wine_programs(prefix)]
     return sorted(set(left + folders(name)))
 
 
