@@ -28,12 +28,26 @@ used_files() {
   echo /usr/share/cmake-*/Modules/CPack.cmake
 }
 
-# The package that holds FILE, as dpkg recorded it: /lib and /usr/lib are
-# one folder, and dpkg knows each file by one of the two names.
-package_of() {
-  local file
-  file=$(realpath -m "$1")
-  { dpkg -S "$file" || dpkg -S "${file#/usr}"; } 2>/dev/null | head -1 | sed 's/: \/.*//'
+# The package that holds each file named on standard input, as dpkg
+# recorded it: /lib and /usr/lib are one folder, and dpkg knows each file by
+# one of the two names. One search for them all, since each search reads
+# the whole of dpkg's file lists.
+packages_of() {
+  local files=() names=() file line
+  local -A owner
+  while read -r file; do
+    file=$(realpath -m "$file")
+    files+=("$file")
+    names+=("$file" "${file#/usr}")
+  done
+  while IFS= read -r line; do
+    [[ $line == diversion* ]] || owner[${line#*: }]=${line%%: *}
+  done < <(dpkg -S "${names[@]}" 2>/dev/null)
+  for file in "${files[@]}"; do
+    line=${owner[$file]:-${owner[${file#/usr}]:-}}
+    [[ -n $line ]] || { echo "buildinfo: no package holds $file" >&2; return 1; }
+    echo "$line"
+  done
 }
 
 . /etc/os-release
@@ -46,8 +60,4 @@ echo "Build-Architecture: $(dpkg --print-architecture)"
 echo "Checksums-Sha256:"
 (cd "$dist" && for f in *.tar.gz *.zip; do echo " $(sha256sum <"$f" | cut -d' ' -f1) $(stat -c %s "$f") $f"; done)
 echo "Installed-Build-Depends:"
-used_files | while read -r file; do
-  package=$(package_of "$file")
-  [[ -n $package ]] || { echo "buildinfo: no package holds $file" >&2; exit 1; }
-  echo "$package"
-done | sort -u | xargs dpkg-query -W -f=' ${binary:Package} (= ${Version}),\n' | sed '$ s/,$//'
+used_files | packages_of | sort -u | xargs dpkg-query -W -f=' ${binary:Package} (= ${Version}),\n' | sed '$ s/,$//'
