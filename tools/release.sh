@@ -39,7 +39,8 @@ fi
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-git clone -q . "$scratch/fire_stats"
+# Quiet also where the checkout is a tag, as in the release job (detached).
+git -c advice.detachedHead=false clone -q . "$scratch/fire_stats"
 cd "$scratch/fire_stats"
 
 version=$(sed -n 's/^project(fire_stats VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
