@@ -9,7 +9,8 @@
 #               tag on another commit, a tag for another version and a tag
 #               that does not exist must each be refused, with no git
 #               command failing on the way.
-#   same_bytes  That release, built for a tag, must have the same SHA256SUMS
+#   same_bytes  That release, built for a tag from a checkout made as the
+#               job's (shallow, detached), must have the same SHA256SUMS
 #               and buildinfo as one built by another user (uid 1001) with
 #               umask 077, in another folder, time zone and locale, with a
 #               SOURCE_DATE_EPOCH of their own.
@@ -86,9 +87,18 @@ fi
 git clone -q "$ws" "$theirs/fire_stats"
 mkdir "$theirs/tmp"
 chown -R "$other:$other" "$theirs"
+# The release job's checkout, as actions/checkout makes it: the tagged
+# commit alone, fetched into an empty repository and checked out detached.
+job=$scratch/job
+git init -q "$job"
+commit=$(git -C "$ws" rev-parse HEAD)
+git -C "$job" fetch -q --no-tags --depth=1 "file://$ws" "+$commit:refs/tags/v$version"
+git -C "$job" -c advice.detachedHead=false checkout -q "refs/tags/v$version"
+ws=$job
 chown "$other:$other" "$ws"
 HOME=$scratch/home git config --global --add safe.directory "$ws"
-release_job "v$version" >"$scratch/root.log" || { cat "$scratch/root.log"; fail "root's release failed"; }
+release_job "v$version" >"$scratch/root.log" ||
+  { cat "$scratch/root.log"; fail "root's release failed"; }
 setpriv --reuid="$other" --regid="$other" --clear-groups \
   env HOME="$theirs" TMPDIR="$theirs/tmp" TZ=JST-9 LC_ALL=C SOURCE_DATE_EPOCH=1700000000 \
   bash -c 'umask 077 && cd "$1" && tools/release.sh "$2"' release "$theirs/fire_stats" "v$version" \
