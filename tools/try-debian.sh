@@ -106,7 +106,8 @@ while IFS= read -r -d '' step; do
     uses:actions/checkout@*) checkout ;;
     uses:*) ;; # an upload: the files stay where the job left them
     *)
-      chroot "$root" env -i HOME=/github/home LANG=C.UTF-8 TERM=xterm CI=true GITHUB_ACTIONS=true \
+      # The image sets no LANG, and a step has no terminal.
+      chroot "$root" env -i HOME=/github/home CI=true GITHUB_ACTIONS=true \
         GITHUB_WORKSPACE="$workspace" GITHUB_REF="$ref" GITHUB_REF_NAME="${ref##*/}" \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         bash -c 'cd "$GITHUB_WORKSPACE" && bash -e -c "$1"' step "$step"
