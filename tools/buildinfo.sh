@@ -60,4 +60,5 @@ echo "Build-Architecture: $(dpkg --print-architecture)"
 echo "Checksums-Sha256:"
 (cd "$dist" && for f in *.tar.gz *.zip; do echo " $(sha256sum <"$f" | cut -d' ' -f1) $(stat -c %s "$f") $f"; done)
 echo "Installed-Build-Depends:"
-used_files | packages_of | sort -u | xargs dpkg-query -W -f=' ${binary:Package} (= ${Version}),\n' | sed '$ s/,$//'
+used_files | packages_of | sort -u |
+  xargs -r dpkg-query -W -f=' ${binary:Package} (= ${Version}),\n' | sed '$ s/,$//'

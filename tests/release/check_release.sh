@@ -111,6 +111,12 @@ done
 cmp "$root_dist/SHA256SUMS" "$other_dist/SHA256SUMS" || fail "the two releases differ"
 cmp "$root_dist/fire_stats-$version.buildinfo" "$other_dist/fire_stats-$version.buildinfo" ||
   fail "the two buildinfo files differ"
+# The same, and what built the archives: not every package installed.
+info=$(<"$root_dist/fire_stats-$version.buildinfo")
+for package in cmake fakeroot g++-mingw-w64-x86-64-posix ninja-build; do
+  [[ $info == *$'\n '"$package (= "* ]] || fail "the buildinfo does not name $package: $info"
+done
+[[ $info != *$'\n tmux (= '* ]] || fail "the buildinfo names tmux, which builds nothing: $info"
 zip=$(cd "$root_dist" && echo *.zip)
 grep -q "^\*\*Για Windows:\*\* .*\`$zip\`" "$root_dist/release-notes.md" ||
   fail "the release notes do not begin with the ZIP to take"
