@@ -40,12 +40,14 @@ ANSWERS = [500, 600, 1200, 1100, 300, 300, 800, 1800, 2500, 2400, 150, 1150, 900
 class Terminal:
     opened = 0
 
-    def __init__(self, command, folder, holds_window=False):
+    def __init__(self, command, folder, holds_window=False, wine_console=False):
         """`command` is a shell command line; the server's socket goes in
         `folder`; `holds_window` says whether the program is to wait for
-        Enter before it exits."""
+        Enter before it exits; `wine_console`, whether its keys are read
+        through wine's console."""
         Terminal.opened += 1
         self.holds_window = holds_window
+        self.wine_console = wine_console
         self.socket = os.path.join(folder, f"tmux-{Terminal.opened}")
         self.tmux_env = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
         driver = os.getpid()
@@ -75,10 +77,14 @@ class Terminal:
         return self.tmux("capture-pane", "-p", "-J", "-S", "-", "-E", "-")
 
     def wait_for(self, text, count=1):
+        self.wait_until(lambda: self.screen().count(text) >= count,
+                        f"never saw {text!r} ({count}x) on the screen")
+
+    def wait_until(self, done, failure):
         deadline = time.monotonic() + WAIT_SECONDS
-        while self.screen().count(text) < count:
+        while not done():
             if time.monotonic() > deadline:
-                self.fail(f"never saw {text!r} ({count}x) on the screen")
+                self.fail(failure)
             time.sleep(0.1)
 
     def is_raw(self):
@@ -93,6 +99,12 @@ class Terminal:
         self.press(text, "Enter")
 
     def press(self, *keys):
+        # Wine's console takes the terminal out of line mode only when the
+        # program first reads, which may be well after its prompt is shown.
+        # Keys typed before then reach it as a cooked line, and Enter as a
+        # bare line feed, which it does not take for Enter.
+        if self.wine_console:
+            self.wait_until(self.is_raw, "wine's console never read the terminal")
         self.tmux("send-keys", "-t", "0", *keys)
 
     def finish(self, status):
@@ -170,14 +182,8 @@ def output_to_a_file_session(term, path):
     is not the program's to hold, since the results went elsewhere. Typed
     blind, once the first prompt is in the file."""
     expected = (transcript([], None) + results(150, 40000, 4, "4:1000")).replace("\n", "\r\n")
-    deadline = time.monotonic() + WAIT_SECONDS
-    # Keys typed before wine's console has put the terminal in raw mode
-    # would reach it as the terminal's cooked lines, and Enter as a bare
-    # line feed, which it does not take for Enter.
-    while not (read_file(path).startswith(prompt(1, 2023).encode()) and term.is_raw()):
-        if time.monotonic() > deadline:
-            term.fail(f"the first prompt never reached {path}")
-        time.sleep(0.1)
+    term.wait_until(lambda: read_file(path).startswith(prompt(1, 2023).encode()),
+                    f"the first prompt never reached {path}")
     term.type(" ".join(map(str, ANSWERS)))
     term.finish(0)
     if read_file(path) != expected.encode():
@@ -203,24 +209,26 @@ def main():
     command = args[args.index("--") + 1 :]
     end_keys = ["C-z", "Enter"] if windows else ["C-d"]
     direct = shlex.join(command)
-    runs = [(complete_session, direct, windows), (long_line_session, direct, windows),
-            (lambda t: session_ended_early(t, end_keys), direct, windows)]
+    # (session, command line, holds its window, reads keys through wine)
+    runs = [(complete_session, direct, windows, windows),
+            (long_line_session, direct, windows, windows),
+            (lambda t: session_ended_early(t, end_keys), direct, windows, windows)]
     with tempfile.TemporaryDirectory() as scratch:
         answers = os.path.join(scratch, "answers.txt")
         with open(answers, "w", encoding="ascii") as f:
             f.write(" ".join(map(str, ANSWERS)) + "\n")
-        runs.append((redirected_session, f"{direct} < {shlex.quote(answers)}", False))
+        runs.append((redirected_session, f"{direct} < {shlex.quote(answers)}", False, False))
         if windows:
             *wine, exe = command
             folder, name = os.path.split(exe)
             in_folder = f"cd {shlex.quote(folder)} && {shlex.join(wine)} cmd /c "
             saved = os.path.join(scratch, "results.txt")
-            runs += [(complete_session, in_folder + name, False),
-                     (complete_session, in_folder + shlex.quote(f"{name} > CONOUT$"), False),
+            runs += [(complete_session, in_folder + name, False, True),
+                     (complete_session, in_folder + shlex.quote(f"{name} > CONOUT$"), False, True),
                      (lambda t: output_to_a_file_session(t, saved),
-                      f"{direct} > {shlex.quote(saved)}", False)]
-        for session, line, holds_window in runs:
-            term = Terminal(line, scratch, holds_window)
+                      f"{direct} > {shlex.quote(saved)}", False, True)]
+        for session, line, holds_window, wine_console in runs:
+            term = Terminal(line, scratch, holds_window, wine_console)
             try:
                 session(term)
             finally:
