@@ -43,8 +43,8 @@ class Terminal:
     def __init__(self, command, folder, holds_window=False, wine_console=False):
         """`command` is a shell command line; the server's socket goes in
         `folder`; `holds_window` says whether the program is to wait for
-        Enter before it exits; `wine_console`, whether its keys are read
-        through wine's console."""
+        Enter before it exits; `wine_console`, whether the keys typed are
+        read through wine's console."""
         Terminal.opened += 1
         self.holds_window = holds_window
         self.wine_console = wine_console
@@ -209,26 +209,24 @@ def main():
     command = args[args.index("--") + 1 :]
     end_keys = ["C-z", "Enter"] if windows else ["C-d"]
     direct = shlex.join(command)
-    # (session, command line, holds its window, reads keys through wine)
-    runs = [(complete_session, direct, windows, windows),
-            (long_line_session, direct, windows, windows),
-            (lambda t: session_ended_early(t, end_keys), direct, windows, windows)]
+    runs = [(complete_session, direct, windows), (long_line_session, direct, windows),
+            (lambda t: session_ended_early(t, end_keys), direct, windows)]
     with tempfile.TemporaryDirectory() as scratch:
         answers = os.path.join(scratch, "answers.txt")
         with open(answers, "w", encoding="ascii") as f:
             f.write(" ".join(map(str, ANSWERS)) + "\n")
-        runs.append((redirected_session, f"{direct} < {shlex.quote(answers)}", False, False))
+        runs.append((redirected_session, f"{direct} < {shlex.quote(answers)}", False))
         if windows:
             *wine, exe = command
             folder, name = os.path.split(exe)
             in_folder = f"cd {shlex.quote(folder)} && {shlex.join(wine)} cmd /c "
             saved = os.path.join(scratch, "results.txt")
-            runs += [(complete_session, in_folder + name, False, True),
-                     (complete_session, in_folder + shlex.quote(f"{name} > CONOUT$"), False, True),
+            runs += [(complete_session, in_folder + name, False),
+                     (complete_session, in_folder + shlex.quote(f"{name} > CONOUT$"), False),
                      (lambda t: output_to_a_file_session(t, saved),
-                      f"{direct} > {shlex.quote(saved)}", False, True)]
-        for session, line, holds_window, wine_console in runs:
-            term = Terminal(line, scratch, holds_window, wine_console)
+                      f"{direct} > {shlex.quote(saved)}", False)]
+        for session, line, holds_window in runs:
+            term = Terminal(line, scratch, holds_window, wine_console=windows)
             try:
                 session(term)
             finally:
