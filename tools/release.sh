@@ -43,8 +43,7 @@ trap 'rm -rf "$scratch"' EXIT
 git -c advice.detachedHead=false clone -q . "$scratch/fire_stats"
 cd "$scratch/fire_stats"
 
-version=$(sed -n 's/^project(fire_stats VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[[ -n $version ]] || fail "no version in CMakeLists.txt"
+version=$(tools/version.sh)
 cmake -DCHANGELOG=CHANGELOG.md -DVERSION="$version" -P tests/release/check_changelog.cmake ||
   fail "the changelog's newest release must be $version, the project's version"
 [[ $# -eq 0 || $1 == "v$version" ]] ||

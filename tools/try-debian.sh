@@ -29,8 +29,7 @@ esac
 case ${2:-linux} in
   linux) workflow=.github/workflows/linux.yml job=readme ref=refs/heads/main ;;
   release)
-    version=$(sed -n 's/^project(fire_stats VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-    workflow=.github/workflows/release.yml job=build ref=refs/tags/v$version
+    workflow=.github/workflows/release.yml job=build ref=refs/tags/v$(tools/version.sh)
     ;;
   *) usage ;;
 esac

@@ -52,7 +52,7 @@ git -C "$source" ls-files -z --others --exclude-standard |
   (cd "$source" && xargs -0r cp --parents -t "$ws")
 git -C "$ws" add -A
 git -C "$ws" -c user.name=check -c user.email=check@invalid commit -q --allow-empty -m "working tree"
-version=$(sed -n 's/^project(fire_stats VERSION \([0-9.]*\).*/\1/p' "$ws/CMakeLists.txt")
+version=$("$ws/tools/version.sh")
 git -C "$ws" tag "v$version"
 
 # As the container job: the workspace's top folder is the runner's user's,
