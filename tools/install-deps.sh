@@ -10,7 +10,7 @@ set -euo pipefail
 program=(cmake ninja-build g++)
 tests=("${program[@]}" libgtest-dev googletest python3 python3-yaml tmux g++-mingw-w64-x86-64-posix
        g++-mingw-w64-i686-posix wine64 clang libclang-rt-dev clang-format clang-tidy cppcheck nodejs
-       git fakeroot)
+       git fakeroot shellcheck)
 mode=${1:-tests}
 case $mode in
   program) wanted=("${program[@]}") ;;

@@ -4,9 +4,10 @@
 # there in a chroot, as GitHub runs them in its container: as root, in
 # /__w/fire_stats/fire_stats, a workspace whose top folder belongs to the
 # runner's user (uid 1001), with an empty HOME of its own and CI set, so
-# that a missing tool fails rather than skips. Its checkout is made as
-# actions/checkout makes it: a shallow fetch of HEAD's commit, so only what
-# is committed.
+# that a missing tool fails rather than skips, each step with the shell
+# that the runner would give it (sh, which is dash, unless it says
+# otherwise). Its checkout is made as actions/checkout makes it: a shallow
+# fetch of HEAD's commit, or of the version's tag, so only what is committed.
 #   linux    (the default) linux.yml's job: the README's commands
 #   release  release.yml's build job, for HEAD as the tag of the project's
 #            version (Debian 12), then its publish job's checks of what the
@@ -37,7 +38,7 @@ mirror=http://deb.debian.org/debian
 
 root=$(mktemp -d -p /var/tmp "try-debian-$1.XXXXXX")
 chmod 755 "$root" # mktemp's 700 would shut apt's own user out
-steps=$root.steps
+steps=$root.steps origin=$root.origin
 cleanup() {
   set +e # all of it, whatever fails on the way
   local pid
@@ -45,21 +46,15 @@ cleanup() {
     [[ $(readlink "$pid/root" 2>/dev/null) == "$root" ]] && kill -9 "${pid#/proc/}" 2>/dev/null
   done
   findmnt -rn -o TARGET | grep "^$root/" | sort -r | xargs -r umount -l
-  rm -rf --one-file-system "$root" "$steps"
+  rm -rf --one-file-system "$root" "$steps" "$origin"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Writes the steps of the workflow's job $1 to $steps, each a NUL-terminated
-# record: the script of a `run` step, or "uses:" and the action.
+# The steps of the workflow's job $1 in $steps, as tools/workflow_steps.py
+# writes them: with the shell and environment that the runner gives each.
 steps_of() {
-  python3 -c '
-import sys, yaml
-with open(sys.argv[1], encoding="utf-8") as f:
-    job = yaml.safe_load(f)["jobs"][sys.argv[2]]
-for step in job["steps"]:
-    sys.stdout.write((step["run"] if "run" in step else "uses:" + step["uses"]) + "\0")
-' "$workflow" "$1" >"$steps"
+  python3 tools/workflow_steps.py "$workflow" "$1" >"$steps"
 }
 steps_of "$job" # before the long part: a job that is not there stops here
 
@@ -82,14 +77,26 @@ workspace=/__w/fire_stats/fire_stats
 mkdir -p "$root$workspace" "$root/github/home"
 chown 1001:1001 "$root$workspace"
 
-# As actions/checkout fetches a push's commit: by root, into the runner's
-# user's folder, which it trusts for that step alone. For a tag, HEAD is
-# left detached at it.
+# What checkout fetches from: this repository, with the version's tag
+# annotated, as a maintainer's `git tag -a` makes it.
+git clone -q --bare . "$origin"
+if [[ $ref == refs/tags/* ]]; then
+  git -C "$origin" -c user.name=try-debian -c user.email=try-debian@invalid \
+    tag -a -m "${ref#refs/tags/}" "${ref#refs/tags/}" HEAD
+fi
+
+# As actions/checkout v7 makes it: by root, into the runner's user's folder,
+# which it trusts for that step alone; the commit alone for a branch, the
+# tag itself (annotation and all) for a tag, which leaves HEAD detached.
 checkout() {
-  local into=$root$workspace remote_ref=${ref/heads/remotes/origin}
+  local into=$root$workspace remote_ref=${ref/heads/remotes/origin} refspec
   local git=(git -c safe.directory="$into" -C "$into")
+  refspec="+$(git rev-parse HEAD):$remote_ref"
+  [[ $ref == refs/tags/* ]] && refspec="+$ref:$ref"
   "${git[@]}" init -q
-  "${git[@]}" fetch -q --no-tags --depth=1 "file://$PWD" "+$(git rev-parse HEAD):$remote_ref"
+  "${git[@]}" remote add origin "file://$origin"
+  "${git[@]}" -c protocol.version=2 fetch -q --no-tags --prune --no-recurse-submodules --depth=1 \
+    origin "$refspec"
   if [[ $ref == refs/heads/* ]]; then
     "${git[@]}" checkout -q --force -B "${ref#refs/heads/}" "$remote_ref"
   else
@@ -97,37 +104,61 @@ checkout() {
   fi
 }
 
-n=0
-while IFS= read -r -d '' step; do
-  n=$((n + 1))
-  echo "try-debian: $workflow, job $job, step $n (at $((SECONDS - start)) s)"
-  case $step in
-    uses:actions/checkout@*) checkout ;;
-    uses:*) ;; # an upload: the files stay where the job left them
-    *)
-      # The image sets no LANG, and a step has no terminal.
-      chroot "$root" env -i HOME=/github/home CI=true GITHUB_ACTIONS=true \
-        GITHUB_WORKSPACE="$workspace" GITHUB_REF="$ref" GITHUB_REF_NAME="${ref##*/}" \
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        bash -c 'cd "$GITHUB_WORKSPACE" && bash -e -c "$1"' step "$step"
-      ;;
-  esac
-done <"$steps"
+# Runs a step as the runner does: its script in a file of the runner's
+# temporary folder, given to the step's shell command in place of {0}, in
+# the workspace, with the workflow's, job's and step's variables beside what
+# the runner sets. Its arguments are the chroot's root (empty: this
+# machine), the workspace, the temporary folder, the command, the variables
+# as NAME=VALUE lines and the script; any more (NAME=VALUE) go last, for
+# what only GitHub gives.
+run_step() {
+  local root=$1 dir=$2 temp=$3 command=$4 vars=$5 script=$6 in=() argv=() env=()
+  [[ -n $root ]] && in=(chroot "$root")
+  mkdir -p "$root$temp"
+  printf '%s' "$script" >"$root$temp/step-$n.sh"
+  read -ra argv <<<"${command//\{0\}/$temp/step-$n.sh}"
+  [[ -z $vars ]] || mapfile -t env <<<"${vars%$'\n'}"
+  # The image sets no LANG, and a step has no terminal.
+  "${in[@]}" env -i --chdir="$dir" HOME=/github/home CI=true GITHUB_ACTIONS=true \
+    GITHUB_WORKSPACE="$dir" GITHUB_REF="$ref" GITHUB_REF_NAME="${ref##*/}" \
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "${env[@]}" "${@:7}" \
+    "${argv[@]}"
+}
+
+# Plays the job whose steps are in $steps; its arguments go to run_step,
+# before and after the step's own.
+run_job() {
+  local kind action command vars script
+  n=0
+  while IFS= read -r -d '' kind; do
+    n=$((n + 1))
+    echo "try-debian: $workflow, job $job, step $n (at $((SECONDS - start)) s)"
+    if [[ $kind == uses ]]; then
+      IFS= read -r -d '' action
+      # Anything else uploads or downloads: the files stay where they are.
+      [[ $action != actions/checkout@* ]] || checkout
+    else
+      IFS= read -r -d '' command && IFS= read -r -d '' vars && IFS= read -r -d '' script
+      echo "try-debian: $command"
+      run_step "$1" "$2" "$3" "$command" "$vars" "$script" "${@:4}"
+    fi
+  done <"$steps"
+}
+run_job "$root" "$workspace" /__w/_temp
 
 # The publish job runs on the runner itself, here on this machine, on what
-# the build job uploaded (the download is a copy).
+# the build job uploaded (the download is a copy), with a `gh` that says
+# what it was asked.
 if [[ $job == build ]]; then
   publish=$root/publish
   mkdir -p "$publish/bin"
   cp -r "$root$workspace/build/dist" "$publish/dist"
   printf '#!/bin/sh\necho "try-debian: gh $*"\n' >"$publish/bin/gh"
   chmod +x "$publish/bin/gh"
+  job=publish
   steps_of publish
-  while IFS= read -r -d '' step; do
-    [[ $step == uses:* ]] && continue
-    (cd "$publish" && PATH=$publish/bin:$PATH TAG=${ref##*/} GH_REPO=example/fire_stats \
-      bash -e -c "$step")
-  done <"$steps"
+  run_job "" "$publish" "$publish/_temp" PATH="$publish/bin:/usr/bin:/bin" TAG="${ref##*/}" \
+    GH_REPO=example/fire_stats
   ls -l "$publish/dist" && cat "$publish/dist/SHA256SUMS"
 fi
-echo "try-debian: $workflow, job $job, passed on Debian $1 in $((SECONDS - start)) s"
+echo "try-debian: $workflow, passed on Debian $1 in $((SECONDS - start)) s"

@@ -44,16 +44,18 @@ scratch=$(mktemp -d) theirs=$(mktemp -d -p /tmp)
 trap 'rm -rf "$scratch" "$theirs"' EXIT
 
 # A clone of SOURCE with the working tree's changes, new files included,
-# committed, and its version's tag on that commit.
+# committed, and its version's tag on that commit, annotated as a
+# maintainer's `git tag -a` makes it.
 ws=$scratch/workspace
 git clone -q "$source" "$ws"
 git -C "$source" diff HEAD --binary | git -C "$ws" apply --allow-empty --index
 git -C "$source" ls-files -z --others --exclude-standard |
   (cd "$source" && xargs -0r cp --parents -t "$ws")
 git -C "$ws" add -A
-git -C "$ws" -c user.name=check -c user.email=check@invalid commit -q --allow-empty -m "working tree"
+as_checker=(-c user.name=check -c user.email=check@invalid)
+git -C "$ws" "${as_checker[@]}" commit -q --allow-empty -m "working tree"
 version=$("$ws/tools/version.sh")
-git -C "$ws" tag "v$version"
+git -C "$ws" "${as_checker[@]}" tag -a -m "fire_stats $version" "v$version"
 
 # As the container job: the workspace's top folder is the runner's user's,
 # and HOME is fresh.
@@ -63,7 +65,7 @@ release_job() {
 mkdir "$scratch/home"
 
 if [[ $mode == refusals ]]; then
-  git -C "$ws" -c user.name=check -c user.email=check@invalid commit -q --allow-empty -m later
+  git -C "$ws" "${as_checker[@]}" commit -q --allow-empty -m later
   git -C "$ws" tag v0.0.1
   chown "$other:$other" "$ws"
   if said=$(release_job "v$version"); then
@@ -87,13 +89,14 @@ fi
 git clone -q "$ws" "$theirs/fire_stats"
 mkdir "$theirs/tmp"
 chown -R "$other:$other" "$theirs"
-# The release job's checkout, as actions/checkout makes it: the tagged
-# commit alone, fetched into an empty repository and checked out detached.
+# The release job's checkout, as actions/checkout makes it: the tag itself,
+# annotation and all, with the tagged commit alone, fetched into an empty
+# repository and checked out detached.
 job=$scratch/job
 git init -q "$job"
-commit=$(git -C "$ws" rev-parse HEAD)
-git -C "$job" fetch -q --no-tags --depth=1 "file://$ws" "+$commit:refs/tags/v$version"
-git -C "$job" -c advice.detachedHead=false checkout -q "refs/tags/v$version"
+tag=refs/tags/v$version
+git -C "$job" fetch -q --no-tags --depth=1 "file://$ws" "+$tag:$tag"
+git -C "$job" -c advice.detachedHead=false checkout -q "$tag"
 ws=$job
 chown "$other:$other" "$ws"
 HOME=$scratch/home git config --global --add safe.directory "$ws"
