@@ -17,7 +17,6 @@
 #include "console.h"
 #include "console_rules.h"
 #include "utf16.h"
-#include "utf8.h"
 
 namespace {
 
@@ -48,19 +47,13 @@ class output_stream {
       : handle_(GetStdHandle(which)), console_(is_console_output(handle_)) {}
 
   bool write(std::string_view bytes) {
-    if (console_ && !bytes.empty()) {
+    if (!console_) {
+      return write_file(bytes);
+    }
+    if (!bytes.empty()) {
       console_at_line_start = bytes.back() == '\n';
     }
-    for (const char c : bytes) {
-      if (staged_ + 2 > staging_.size() && !drain()) {
-        return false;
-      }
-      if (c == '\n') {
-        staging_[staged_++] = '\r';
-      }
-      staging_[staged_++] = c;
-    }
-    return drain();
+    return write_console(bytes);
   }
 
   // A console has nothing to lose, and a handle that is standard error too
@@ -79,24 +72,29 @@ class output_stream {
   static inline bool console_at_line_start = true;
 
  private:
-  // Hands over what is staged, keeping back only an unfinished character.
-  bool drain() {
-    const std::string_view staged(staging_.data(), staged_);
-    const std::size_t ready = console_ ? complete_utf8_prefix(staged) : staged.size();
-    const bool ok =
-        console_ ? write_console(staged.substr(0, ready)) : write_file(staged.substr(0, ready));
-    if (ready > 0) {
-      std::copy(staged.begin() + static_cast<std::ptrdiff_t>(ready), staged.end(),
-                staging_.begin());
-      staged_ -= ready;
+  // Line breaks become CRLF a buffer at a time: a file or a pipe takes the
+  // bytes as they come, wherever a piece ends.
+  bool write_file(std::string_view bytes) {
+    std::size_t staged = 0;
+    for (const char c : bytes) {
+      if (staged + 2 > staging_.size()) {
+        if (!write_bytes({staging_.data(), staged})) {
+          return false;
+        }
+        staged = 0;
+      }
+      if (c == '\n') {
+        staging_[staged++] = '\r';
+      }
+      staging_[staged++] = c;
     }
-    return ok;
+    return write_bytes({staging_.data(), staged});
   }
 
   // A pipe that a parent left non-blocking (PIPE_NOWAIT, as Cygwin-based
   // shells have handed them over) takes nothing while it is full: that is
   // waited out, and the pipe's mode is left as it was found.
-  [[nodiscard]] bool write_file(std::string_view bytes) const {
+  [[nodiscard]] bool write_bytes(std::string_view bytes) const {
     return write_waiting_for_room(
         bytes,
         [this](std::string_view piece, std::size_t& written) {
@@ -109,32 +107,58 @@ class output_stream {
         [](std::uint32_t ms) { Sleep(ms); });
   }
 
+  // Each text arrives whole, so its lines do too, and no character is cut
+  // between two of them: line by line into UTF-16 with CRLF, as many lines
+  // at a time as wide_ holds. UTF-16 never takes more units than UTF-8
+  // takes bytes.
   bool write_console(std::string_view utf8) {
-    if (utf8.empty()) {
-      return true;
+    std::size_t used = 0;
+    while (!utf8.empty()) {
+      const std::size_t end = std::min(utf8.find('\n'), utf8.size());
+      const std::string_view line = utf8.substr(0, end);
+      if (used + line.size() + 2 > wide_.size()) {
+        if (!write_wide(used) || line.size() + 2 > wide_.size()) {
+          return false;
+        }
+        used = 0;
+      }
+      if (!line.empty()) {
+        const int units =
+            MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                &wide_[used], static_cast<int>(wide_.size() - used));
+        if (units <= 0) {
+          return false;
+        }
+        used += static_cast<std::size_t>(units);
+      }
+      if (end < utf8.size()) {
+        wide_[used++] = L'\r';
+        wide_[used++] = L'\n';
+      }
+      utf8.remove_prefix(std::min(end + 1, utf8.size()));
     }
-    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                          wide_.data(), static_cast<int>(wide_.size()));
-    for (int at = 0; at < units;) {
+    return write_wide(used);
+  }
+
+  bool write_wide(std::size_t units) {
+    for (std::size_t at = 0; at < units;) {
       DWORD done = 0;
-      if (!WriteConsoleW(handle_, wide_.data() + at, static_cast<DWORD>(units - at), &done,
-                         nullptr) ||
+      if (!WriteConsoleW(handle_, &wide_[at], clamp_to_dword(units - at), &done, nullptr) ||
           done == 0) {
         return false;
       }
-      at += static_cast<int>(done);
+      at += done;
     }
-    return units > 0;
+    return true;
   }
 
-  // About the program's own output buffer, so a flush of it costs a write
-  // or two, not one per small piece.
+  // As large as the program's output buffer, so that a flush of it costs a
+  // write or two, not one per line; a console line takes its CRLF beside.
   static constexpr std::size_t staging_size = std::size_t{16} * 1024;
   HANDLE handle_;
   bool console_;
   std::array<char, staging_size> staging_;
-  std::size_t staged_ = 0;
-  std::array<wchar_t, staging_size> wide_;  // never more UTF-16 units than bytes
+  std::array<wchar_t, staging_size + 2> wide_;
 };
 
 class input_stream {

@@ -44,7 +44,7 @@ std::string report_for(const count_table& year_2023, const count_table& year_202
   country_2023 = year_2023;
   country_2024 = year_2024;
   string_sink sink;
-  std::array<char, 64> buffer{};
+  std::array<char, 512> buffer{};
   text_output out(sink, buffer);
   report_statistics(out);
   EXPECT_TRUE(out.flush());

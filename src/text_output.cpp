@@ -2,17 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 text_output::text_output(byte_sink& sink, std::span<char> buffer) : sink_(sink), buffer_(buffer) {}
 
 void text_output::write(std::string_view text) {
-  if (text.size() > free_space().size()) {
-    flush();
-    if (text.size() > buffer_.size()) {
-      deliver(text);
-      return;
-    }
+  if (text.size() > free_space().size() && (!flush() || text.size() > buffer_.size())) {
+    failed_ = true;
   }
   if (failed_) {
     return;
@@ -30,8 +25,7 @@ void text_output::print(const char* format, ...) {  // NOLINT(cert-dcl50-cpp)
   va_end(args);
 }
 
-// Formats straight into the buffer; only a text longer than the whole buffer
-// takes a detour through the heap.
+// Formats straight into the buffer: no text needs memory of its own.
 void text_output::vprint(const char* format, std::va_list args) {
   if (failed_) {
     return;
@@ -42,33 +36,14 @@ void text_output::vprint(const char* format, std::va_list args) {
   // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
   const int length = std::vsnprintf(free_space().data(), free_space().size(), format, args);
   const auto size = static_cast<std::size_t>(length);
-  if (length < 0) {
-    failed_ = true;  // the text cannot be produced, so the output is wrong
-  } else if (size < free_space().size()) {
+  if (length >= 0 && size < free_space().size()) {
     used_ += size;
-  } else if (flush() && size < buffer_.size()) {
+  } else if (length >= 0 && flush() && size < buffer_.size()) {
     used_ = static_cast<std::size_t>(std::vsnprintf(buffer_.data(), buffer_.size(), format, again));
-  } else if (!failed_) {  // longer than the whole buffer
-    deliver_formatted(size, format, again);
+  } else {
+    failed_ = true;  // a text that cannot be produced or held, or a failed flush
   }
   va_end(again);
-}
-
-// Plain malloc keeps the program free of the C++ runtime's exception
-// machinery; a text that cannot be held cannot be written, so it counts as
-// a failed write.
-void text_output::deliver_formatted(std::size_t size, const char* format, std::va_list args) {
-  char* text = static_cast<char*>(std::malloc(size + 1));  // NOLINT(cppcoreguidelines-no-malloc)
-  if (text == nullptr) {
-    failed_ = true;
-    return;
-  }
-  if (std::vsnprintf(text, size + 1, format, args) == static_cast<int>(size)) {
-    deliver({text, size});
-  } else {
-    failed_ = true;
-  }
-  std::free(text);  // NOLINT(cppcoreguidelines-no-malloc)
 }
 
 bool text_output::flush() {

@@ -1,8 +1,11 @@
 #pragma once
 
 // Buffered, formatted writing to a byte_sink. Bytes reach the sink when the
-// buffer is full or on flush(). The first failed delivery is remembered and
-// everything after it is dropped: what follows a lost write is not wanted.
+// buffer is full or on flush(), always as whole texts. A text that the
+// buffer cannot hold (a formatted one takes a byte more, for the C
+// library's terminator) fails as a refused delivery does. The
+// first failure is remembered and everything after it is dropped: what
+// follows a lost write is not wanted.
 
 #include <cstdarg>
 #include <span>
@@ -27,8 +30,6 @@ class text_output {
 
  private:
   FIRE_PRINTF_FORMAT(2, 0) void vprint(const char* format, std::va_list args);
-  FIRE_PRINTF_FORMAT(3, 0)
-  void deliver_formatted(std::size_t size, const char* format, std::va_list args);
   void deliver(std::string_view bytes);
   [[nodiscard]] std::span<char> free_space() const { return buffer_.subspan(used_); }
 

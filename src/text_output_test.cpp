@@ -30,14 +30,33 @@ TEST(TextOutput, KeepsOrderWhateverTheSizes) {
   std::array<char, 8> buffer{};
   text_output out(sink, buffer);
   out.write("ab");
-  out.write("longer than the buffer");
+  out.write("8 bytes.");
   out.print("[%d]", 7);
-  out.print("%d and %d, formatted wider than the buffer", 123456, -42);
+  out.print("%d|%d", 123, -42);
   out.write("Χώρα");
   out.print("%d", 50000);
   EXPECT_TRUE(out.flush());
-  EXPECT_EQ(sink.text,
-            "ablonger than the buffer[7]123456 and -42, formatted wider than the bufferΧώρα50000");
+  EXPECT_EQ(sink.text, "ab8 bytes.[7]123|-42Χώρα50000");
+}
+
+// Nothing of it is written, as nothing is of a write that the sink refuses,
+// and nothing after it.
+TEST(TextOutput, ATextLongerThanTheBufferFails) {
+  for (const bool formatted : {false, true}) {
+    string_sink sink;
+    std::array<char, 8> buffer{};
+    text_output out(sink, buffer);
+    out.write("ab");
+    if (formatted) {
+      out.print("%d and %d", 123456, -42);
+    } else {
+      out.write("nine byte");
+    }
+    out.write("c");
+    EXPECT_TRUE(out.failed());
+    EXPECT_FALSE(out.flush());
+    EXPECT_EQ(sink.text, "ab");
+  }
 }
 
 TEST(TextOutput, FormattingThatJustFillsTheBufferIsKept) {
@@ -45,10 +64,10 @@ TEST(TextOutput, FormattingThatJustFillsTheBufferIsKept) {
   std::array<char, 8> buffer{};
   text_output out(sink, buffer);
   out.write("x");
-  out.print("%d", 1234567);  // seven digits: the whole buffer, no room for a terminator
-  out.print("%d", 12345678);
+  out.print("%d", 1234567);  // seven digits: the rest of the buffer, no room for a terminator
+  out.print("%d", 7654321);
   EXPECT_TRUE(out.flush());
-  EXPECT_EQ(sink.text, "x123456712345678");
+  EXPECT_EQ(sink.text, "x12345677654321");
 }
 
 TEST(TextOutput, AFailedWriteIsFinal) {

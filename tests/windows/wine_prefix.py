@@ -210,9 +210,15 @@ def start(prefix, wineserver, *wine):
     if run == 1 or run_started is None:
         return 1  # the run has gone already
     os.makedirs(prefix, exist_ok=True)
-    name = server_name(prefix)
     wait_for_watchers(prefix)
-    stop(prefix, name)  # what an earlier run left, should it have had no watcher
+    stop(prefix, server_name(prefix))  # what an earlier run left, should it have had no watcher
+    # Wine counts a prefix as made once it has begun to make it: one that a
+    # killed run left half made would fail every run after it.
+    ready = os.path.join(prefix, ".fire_stats-ready")
+    if not os.path.exists(ready):
+        shutil.rmtree(prefix)
+        os.makedirs(prefix)
+    name = server_name(prefix)
     watcher = subprocess.Popen(
         [sys.executable, __file__, "watch", prefix, name, str(run), str(run_started)],
         start_new_session=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -227,7 +233,10 @@ def start(prefix, wineserver, *wine):
         return 1
     # Makes the prefix the first time, which takes a few seconds. A prefix
     # that could not be made fails this, and every test that needs wine.
-    return subprocess.run([*wine, "cmd", "/c", "exit"], check=False, **quiet).returncode
+    status = subprocess.run([*wine, "cmd", "/c", "exit"], check=False, **quiet).returncode
+    if status == 0:
+        open(ready, "w", encoding="ascii").close()
+    return status
 
 
 def watch(prefix, name, run, run_started):
