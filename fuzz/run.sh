@@ -15,7 +15,9 @@ scratch=$(mktemp -d)
 fuzzer=
 trap '[[ -z $fuzzer ]] || kill "$fuzzer" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 trap 'exit 143' TERM INT
-build/fuzz/fire_stats_fuzz -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
-  -artifact_prefix=build/fuzz/artifacts/ "$scratch" fuzz/corpus &
+# Inputs of every length from the first second, not only once libFuzzer has
+# grown its limit: a dialogue takes sixteen answers at least.
+build/fuzz/fire_stats_fuzz -max_total_time="$seconds" -max_len=4096 -len_control=0 \
+  -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/ "$scratch" fuzz/corpus &
 fuzzer=$!
 wait "$fuzzer"

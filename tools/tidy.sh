@@ -41,12 +41,17 @@ tidy() {
   running=$((running + 1))
 }
 
-# The unit tests first: with GoogleTest's headers they take longest.
-native=(src/*_test.cpp src/count_reader.cpp src/fire_entry.cpp src/fire_tables.cpp
-        src/input_decoder.cpp src/report.cpp src/text_output.cpp src/main.cpp src/console_posix.cpp
+# The unit tests first: with GoogleTest's headers they take longest. The
+# Clang Static Analyzer looks at the program's code, not at theirs, where it
+# took most of the time. GCC-only warning options in the compile commands
+# mean nothing to clang.
+for file in src/*_test.cpp; do
+  tidy -p build/tidy/dev --extra-arg=-Wno-unknown-warning-option --checks=-clang-analyzer-* "$file"
+done
+native=(src/count_reader.cpp src/fire_entry.cpp src/fire_tables.cpp src/input_decoder.cpp
+        src/report.cpp src/text_output.cpp src/main.cpp src/console_posix.cpp
         tests/e2e/close_fails.cpp)
 for file in "${native[@]}"; do
-  # GCC-only warning options in the compile commands mean nothing to clang.
   tidy -p build/tidy/dev --extra-arg=-Wno-unknown-warning-option "$file"
 done
 tidy -p build/tidy/fuzz fuzz/fuzz_dialogue.cpp
