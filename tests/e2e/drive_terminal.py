@@ -29,7 +29,7 @@ import tempfile
 import termios
 import time
 
-from fire_stats_cases import INPUT_ENDED, prompt, results, skipped, transcript
+from fire_stats_cases import INPUT_ENDED, REFUSAL, prompt, results, skipped, transcript
 
 CLOSING_LINE = "Πάτησε Enter για να κλείσει το παράθυρο."
 
@@ -142,7 +142,7 @@ def complete_session(term):
         term.wait_for(prompt(country, year).rstrip())
         if (country, year) == (1, 2024):  # a refusal looks right on screen too
             term.type("abc")
-            term.wait_for("Μη έγκυρη τιμή. Ξαναπροσπάθησε.")
+            term.wait_for(REFUSAL.strip())
             term.wait_for(prompt(1, 2024).rstrip(), count=2)
         if (country, year) == (8, 2024):  # one line typed ahead must not close the window
             term.press(str(answer), "Enter", "700", "Enter")
@@ -173,7 +173,7 @@ def long_line_session(term):
     term.type("99 " * 150 + "500")
     term.wait_for(prompt(1, 2024).rstrip())
     screen = term.screen()
-    if "\ufffd" in screen or screen.count("Μη έγκυρη τιμή. Ξαναπροσπάθησε.") < 100:
+    if "\ufffd" in screen or screen.count(REFUSAL.strip()) < 100:
         term.fail("the refusals did not all arrive intact")
 
 
