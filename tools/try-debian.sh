@@ -80,9 +80,10 @@ chown 1001:1001 "$root$workspace"
 # What checkout fetches from: this repository, with the version's tag
 # annotated, as a maintainer's `git tag -a` makes it.
 git clone -q --bare . "$origin"
+head=$(git rev-parse HEAD)
 if [[ $ref == refs/tags/* ]]; then
   git -C "$origin" -c user.name=try-debian -c user.email=try-debian@invalid \
-    tag -a -m "${ref#refs/tags/}" "${ref#refs/tags/}" HEAD
+    tag -f -a -m "${ref#refs/tags/}" "${ref#refs/tags/}" "$head"
 fi
 
 # As actions/checkout v7 makes it: by root, into the runner's user's folder,
@@ -91,7 +92,7 @@ fi
 checkout() {
   local into=$root$workspace remote_ref=${ref/heads/remotes/origin} refspec
   local git=(git -c safe.directory="$into" -C "$into")
-  refspec="+$(git rev-parse HEAD):$remote_ref"
+  refspec="+$head:$remote_ref"
   [[ $ref == refs/tags/* ]] && refspec="+$ref:$ref"
   "${git[@]}" init -q
   "${git[@]}" remote add origin "file://$origin"

@@ -18,14 +18,11 @@ import sys
 
 import yaml
 
-# The commands that the runner gives the shells it knows by name.
+# The commands that the runner gives the shells this project uses by name.
 COMMANDS = {
     "bash": "bash --noprofile --norc -eo pipefail {0}",
     "sh": "sh -e {0}",
     "pwsh": "pwsh -command \". '{0}'\"",
-    "powershell": "powershell -command \". '{0}'\"",
-    "cmd": "%ComSpec% /D /E:ON /V:OFF /S /C \"CALL \"{0}\"\"",
-    "python": "python {0}",
 }
 
 
