@@ -3,9 +3,9 @@
 // Buffered, formatted writing to a byte_sink. Bytes reach the sink when the
 // buffer is full or on flush(), always as whole texts. A text that the
 // buffer cannot hold (a formatted one takes a byte more, for the C
-// library's terminator) fails as a refused delivery does. The
-// first failure is remembered and everything after it is dropped: what
-// follows a lost write is not wanted.
+// library's terminator) fails as a refused delivery does. The first failure
+// is remembered and everything after it is dropped: what follows a lost
+// write is not wanted.
 
 #include <cstdarg>
 #include <span>
