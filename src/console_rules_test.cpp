@@ -40,11 +40,14 @@ TEST(ConsoleRules, AnInterruptedReadIsMadeAgainUntilItIsNot) {
 TEST(ConsoleRules, ANonBlockingPipeIsWaitedOnNotTakenForTheEnd) {
   constexpr std::uint32_t broken_pipe = 109;
   EXPECT_EQ(classify_read(true, 7, 0), stream_call::progress);
+  EXPECT_EQ(classify_read(true, 1, 0), stream_call::progress);  // a writer sending byte by byte
   EXPECT_EQ(classify_read(false, 0, error_no_data), stream_call::not_yet);  // empty for now
   EXPECT_EQ(classify_read(false, 0, broken_pipe), stream_call::finished);   // writer gone
   EXPECT_EQ(classify_read(true, 0, 0), stream_call::finished);              // end of a file
 
   EXPECT_EQ(classify_write(true, 7, true), stream_call::progress);
+  EXPECT_EQ(classify_write(true, 1, true), stream_call::progress);   // else sent again
+  EXPECT_EQ(classify_write(true, 1, false), stream_call::progress);  // else a failure
   EXPECT_EQ(classify_write(true, 0, true), stream_call::not_yet);    // full for now
   EXPECT_EQ(classify_write(true, 0, false), stream_call::finished);  // a file that takes nothing
   EXPECT_EQ(classify_write(false, 0, true), stream_call::finished);  // reader gone

@@ -4,7 +4,11 @@ each prompt to arrive before it answers. A prompt left in a buffer makes the
 wait time out, so this fails if the output is not pushed out before the
 program blocks on its input.
 
-  drive_dialogue.py [--crlf] -- COMMAND...
+  drive_dialogue.py [--crlf] [--utf16] -- COMMAND...
+
+With --utf16 the answers go in UTF-16 behind a byte-order mark, each line
+break on its own a moment later: the program must answer on what it has
+decoded, not wait for more.
 """
 
 import argparse
@@ -20,8 +24,10 @@ WAIT_SECONDS = 60  # generous: the first start of an emulator is slow
 
 
 class Dialogue:
-    def __init__(self, command, windows):
+    def __init__(self, command, windows, utf16):
         self.windows = windows
+        self.utf16 = utf16
+        self.mark = b"\xff\xfe" if utf16 else b""  # goes with the first answer
         self.proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.expected = b""
         self.seen = b""
@@ -55,7 +61,14 @@ class Dialogue:
             self.seen += chunk
 
     def send(self, text):
-        self.proc.stdin.write(self.encode(text))
+        if self.utf16 and text.endswith("\n") and text != "\n":
+            self.send(text[:-1])
+            time.sleep(0.05)
+            text = "\n"
+        data = self.encode(text)
+        if self.utf16:
+            data, self.mark = self.mark + data.decode().encode("utf-16-le"), b""
+        self.proc.stdin.write(data)
         self.proc.stdin.flush()
 
     def finish(self):
@@ -76,10 +89,11 @@ class Dialogue:
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--crlf", action="store_true")
+    parser.add_argument("--utf16", action="store_true")
     parser.add_argument("command", nargs="+")
     args = parser.parse_args()
 
-    d = Dialogue(args.command, args.crlf)
+    d = Dialogue(args.command, args.crlf, args.utf16)
     d.expect(prompt(1, 2023))
     d.send("500\n")
     d.expect(prompt(1, 2024))

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Types a whole session into fire_stats on a real terminal (tmux) and reads
 the screen back: each prompt must be on screen before its answer is typed,
-and the prompts and results must read as Greek.
+and the lines of a whole session must stand there exactly as written.
 
   drive_terminal.py [--windows] -- COMMAND...
 
@@ -29,7 +29,8 @@ import tempfile
 import termios
 import time
 
-from fire_stats_cases import INPUT_ENDED, REFUSAL, prompt, results, skipped, transcript
+from fire_stats_cases import (INPUT_ENDED, QUESTIONS, REFUSAL, prompt, results, skipped,
+                              transcript)
 
 CLOSING_LINE = "Πάτησε Enter για να κλείσει το παράθυρο."
 
@@ -79,6 +80,19 @@ class Terminal:
     def wait_for(self, text, count=1):
         self.wait_until(lambda: self.screen().count(text) >= count,
                         f"never saw {text!r} ({count}x) on the screen")
+
+    def expect_lines(self, *blocks):
+        """Each block of lines stands whole and unbroken on the screen, in
+        order: a stray character on any of them fails, as a stray byte fails
+        a piped run."""
+        lines = self.screen().split("\n")
+        at = 0
+        for block in blocks:
+            at = next((i for i in range(at, len(lines)) if lines[i : i + len(block)] == block), None)
+            if at is None:
+                wrong = next((line for line in block if line not in lines), block[0])
+                self.fail(f"the screen lacks {wrong!r}, or has it out of place")
+            at += len(block)
 
     def wait_until(self, done, failure):
         deadline = time.monotonic() + WAIT_SECONDS
@@ -131,31 +145,41 @@ class Terminal:
             os.unlink(self.socket)
 
 
+RESULTS = results(150, 40000, 4, "4:1000").split("\n")
+
+
 def wait_for_results(term):
-    for line in results(150, 40000, 4, "4:1000").strip("\n").split("\n"):
+    for line in RESULTS[1:]:
         term.wait_for(line)
 
 
 def complete_session(term):
-    questions = [(c, y) for c in range(1, 9) for y in (2023, 2024)]
-    for (country, year), answer in zip(questions, ANSWERS):
+    dialogue = []
+    for (country, year), answer in zip(QUESTIONS, ANSWERS):
         term.wait_for(prompt(country, year).rstrip())
         if (country, year) == (1, 2024):  # a refusal looks right on screen too
             term.type("abc")
             term.wait_for(REFUSAL.strip())
             term.wait_for(prompt(1, 2024).rstrip(), count=2)
+            dialogue += [prompt(1, 2024) + "abc", REFUSAL.strip()]
         if (country, year) == (8, 2024):  # one line typed ahead must not close the window
             term.press(str(answer), "Enter", "700", "Enter")
         else:
             term.type(str(answer))
+        dialogue.append(prompt(country, year) + str(answer))
     wait_for_results(term)
     term.finish(0)
+    # Each line as the program wrote it, the answer's echo beside each
+    # prompt; the line typed ahead may show between the two blocks.
+    term.expect_lines(dialogue, RESULTS + (["", CLOSING_LINE] if term.holds_window else []))
 
 
-def session_ended_early(term, end_keys):
-    term.wait_for(prompt(1, 2023).rstrip())
-    term.type("500")
-    term.wait_for(prompt(1, 2024).rstrip())
+def session_ended_early(term, end_keys, answered):
+    """`answered` answers, then the end of the input, pressed once."""
+    for question, answer in zip(QUESTIONS, ANSWERS[:answered]):
+        term.wait_for(prompt(*question).rstrip())
+        term.type(str(answer))
+    term.wait_for(prompt(*QUESTIONS[answered]).rstrip())
     term.press(*end_keys)
     term.wait_for(INPUT_ENDED.strip())
     term.finish(1)
@@ -210,7 +234,10 @@ def main():
     end_keys = ["C-z", "Enter"] if windows else ["C-d"]
     direct = shlex.join(command)
     runs = [(complete_session, direct, windows), (long_line_session, direct, windows),
-            (lambda t: session_ended_early(t, end_keys), direct, windows)]
+            (lambda t: session_ended_early(t, end_keys, 1), direct, windows),
+            # At the first prompt, where the program also looks for a
+            # byte-order mark.
+            (lambda t: session_ended_early(t, end_keys, 0), direct, windows)]
     with tempfile.TemporaryDirectory() as scratch:
         answers = os.path.join(scratch, "answers.txt")
         with open(answers, "w", encoding="ascii") as f:
