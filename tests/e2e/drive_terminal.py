@@ -183,6 +183,9 @@ def session_ended_early(term, end_keys, answered):
     term.press(*end_keys)
     term.wait_for(INPUT_ENDED.strip())
     term.finish(1)
+    if prompt(*QUESTIONS[answered + 1]).rstrip() in term.screen():
+        term.fail("what was typed after the end was taken for an answer")
+    term.expect_lines([INPUT_ENDED.strip()] + (["", CLOSING_LINE] if term.holds_window else []))
 
 
 def redirected_session(term):
@@ -231,7 +234,8 @@ def main():
     args = sys.argv[1:]
     windows = args[:1] == ["--windows"]
     command = args[args.index("--") + 1 :]
-    end_keys = ["C-z", "Enter"] if windows else ["C-d"]
+    # Whatever follows Ctrl-Z on its line is dropped, as the C runtime drops it.
+    end_keys = ["C-z", "700", "Enter"] if windows else ["C-d"]
     direct = shlex.join(command)
     runs = [(complete_session, direct, windows), (long_line_session, direct, windows),
             (lambda t: session_ended_early(t, end_keys, 1), direct, windows),

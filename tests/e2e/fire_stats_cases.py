@@ -26,9 +26,9 @@ EVERYWHERE = {"linux", "wine", "windows"}
 POSIX = {"linux", "wine"}
 STDIN = {"pipe": EVERYWHERE, "closed": POSIX, "slow-nonblocking": {"linux"}}
 STDOUT = {"pipe": EVERYWHERE, "broken-pipe": EVERYWHERE, "full": POSIX, "closed": POSIX,
-          "slow-nonblocking": {"linux"}, "lost-at-close": {"linux"}}
+          "null": EVERYWHERE, "slow-nonblocking": {"linux"}, "lost-at-close": {"linux"}}
 # Standard output that goes where nothing can be read back.
-UNREAD = {"full", "closed", "broken-pipe"}
+UNREAD = {"full", "closed", "broken-pipe", "null"}
 
 
 def skipped(tool, reason):

@@ -69,6 +69,8 @@ def run(case, command, windows, close_fails):
         stdin_fd, feeder = nonblocking_pipe(0)
     if case.stdout == "full":
         stdout_fd = os.open("/dev/full", os.O_WRONLY)
+    elif case.stdout == "null":
+        stdout_fd = os.open(os.devnull, os.O_WRONLY)
     elif case.stdout == "broken-pipe":
         read_end, stdout_fd = os.pipe()
         os.close(read_end)
